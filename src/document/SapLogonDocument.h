@@ -1,0 +1,38 @@
+#pragma once
+
+#include "document/SapLogonModel.h"
+
+#include <QDateTime>
+#include <QString>
+
+class TCodeMemoStrings;
+
+// The document of one SAPLOGON.INI: path, unsaved-changes flag, entries, global settings, and
+// the operations that read, regenerate and save it. The main window owns one and delegates to
+// it; the command-line tool uses it directly. Errors (EAppError) propagate to the caller.
+class SapLogonDocument {
+public:
+    explicit SapLogonDocument(TCodeMemoStrings &lines);
+
+    QString FSapLogon;
+    bool FModified = false;
+    QList<tyEntry> FEntries;
+    tyGlobal FGlobal;
+
+    TCodeMemoStrings &Lines() const { return FLines; }
+
+    // Empty source: reload FSapLogon (model replaced). Otherwise import source (entries appended).
+    void LoadSapLogon(const QString &source);
+    // Regenerates the whole file text into the line store, inside one update bracket.
+    void BuildFileContent();
+    // Moves FSapLogon to its timestamped backup and writes the line store to FSapLogon.
+    void SaveWithBackup(const QDateTime &now = QDateTime::currentDateTime());
+
+private:
+    TCodeMemoStrings &FLines;
+};
+
+// Decimal text of value, left-padded with '0' to at least width characters.
+QString ZeroPad(qint32 value, int width);
+// path with its extension replaced by (or, without one, followed by) ".YYYYMMDDhhmmss".
+QString BackupPathFor(const QString &path, const QDateTime &when);

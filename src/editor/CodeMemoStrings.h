@@ -1,0 +1,103 @@
+#pragma once
+
+#include "highlight/TokenizerState.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+// Encodings a file can be loaded in; Ansi is the active code page (Windows-1252 off Windows).
+enum class TTextEncoding { Ansi, Utf8, Utf16LE, Utf16BE };
+
+enum TLineModifiedState { lmUnmodified, lmModified, lmSaved };
+
+// Per-line record owned by the line store's registry (fields no feature reads are left out).
+struct TLineProp {
+    void *FObject = nullptr;
+    bool FExpanded = true;
+    TLineModifiedState Modified = lmUnmodified;
+    bool Bookmark = false;
+    qint32 BookmarkIndex = 0;
+    TStyle Style;
+    bool CachedStyle = false;
+};
+
+// What the line store needs from its text view. The editing model implements it; a headless
+// implementation serves code that has no view (tests, the command-line tool).
+// The exact set of calls is refined by the line store and the editing model together.
+class ICodeMemoView {
+public:
+    virtual ~ICodeMemoView() = default;
+    virtual int TabSize() const = 0;
+    virtual int TopLine() const = 0;
+    virtual int CurX() const = 0;
+    virtual int CurY() const = 0;
+    virtual void SetCurX(int x) = 0;
+    virtual void SetCurY(int y) = 0;
+    virtual void ClearSelection() = 0;
+    virtual void ResetSelectionCorners() = 0; // all four selection coordinates to 0
+    virtual void DeleteLine() = 0;            // delete the caret line (no undo step while deleting)
+    virtual void ClearUndoRedo() = 0;
+    virtual void Invalidate() = 0;
+    virtual void LinesChanged() = 0;
+    virtual void InvalidateBackupTopLine() = 0; // FbackupTopLine := -1
+    virtual void ShiftBookmarksAndMarkers(int fromLine, int count) = 0;
+    virtual void BeginLoad() = 0; // clear FLetRefresh, detach LinesChanged
+    virtual void EndLoad() = 0;   // set FLetRefresh, re-attach and call LinesChanged once
+};
+
+// The text view's line store: lines, a TLineProp and a length per line, nested update brackets
+// (FLockCount is the paint lock), whole-file load/save with encoding detection.
+// Errors (EAppError) propagate to the caller.
+class TCodeMemoStrings {
+public:
+    explicit TCodeMemoStrings(ICodeMemoView *memo = nullptr);
+    ~TCodeMemoStrings();
+    TCodeMemoStrings(const TCodeMemoStrings &) = delete;
+    TCodeMemoStrings &operator=(const TCodeMemoStrings &) = delete;
+
+    ICodeMemoView *Memo() const { return FMemo; }
+    void SetMemo(ICodeMemoView *memo) { FMemo = memo; }
+
+    int Count() const;
+    const QString &Get(int i) const; // EAppError "Index de liste hors limites (...)" out of range
+    const QString &operator[](int i) const { return Get(i); }
+    int Add(const QString &s);
+    void Clear();
+    void Insert(int i, const QString &s);
+    void Delete(int i);
+    void Put(int i, const QString &s);
+    TLineProp *LineProp(int i) const; // nullptr when the line has none
+    TLineProp *EnsureLineProp(int i); // creates and registers one on demand
+    const QList<int> &ListLengths() const { return FListLengths; }
+
+    void BeginUpdate();
+    void EndUpdate();
+    int UpdateCount() const { return FUpdateCount; }
+    int FLockCount = 0;
+
+    QString Text() const;
+    void SetText(const QString &text);
+
+    void LoadFromFile(const QString &fileName);
+    void LoadFromBytes(const QByteArray &bytes); // detection + decoding + split, as a load
+    void SaveToFile(const QString &fileName) const;
+    QByteArray EncodedText() const; // mark + encoded text, exactly what SaveToFile writes
+
+    // Encoding of the last load; std::nullopt-like: FHasEncoding false until the first load.
+    TTextEncoding Encoding() const;
+    bool HasLoadedEncoding() const { return FHasEncoding; }
+
+private:
+    ICodeMemoView *FMemo = nullptr;
+    QStringList FLines;
+    std::vector<TLineProp *> FSlots; // parallel to FLines; entries point into FLinesProp
+    std::vector<std::unique_ptr<TLineProp>> FLinesProp;
+    QList<int> FListLengths;
+    int FUpdateCount = 0;
+    bool FDeleting = false;
+    bool FHasEncoding = false;
+    TTextEncoding FEncoding = TTextEncoding::Ansi;
+};
