@@ -260,6 +260,12 @@ void ProfileReader::Parsed::parse() {
 }
 
 const ProfileReader::Parsed::Section *ProfileReader::Parsed::findSection(QStringView name) const {
+    if (sections.size() <= 32) { // a SAPLOGON.INI has 22: a scan beats hashing a folded copy
+        for (const Section &sec : sections)
+            if (equalsIgnoringAsciiCase(sectionName(sec), name))
+                return &sec;
+        return nullptr;
+    }
     const auto it = sectionByName.constFind(foldedName(name));
     return it == sectionByName.cend() ? nullptr : &sections[it.value()];
 }
