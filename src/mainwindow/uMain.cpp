@@ -25,6 +25,7 @@
 #include <QSplitter>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
+#include <QTimer>
 #include <tuple>
 
 static void InitIconResources() {
@@ -576,11 +577,13 @@ void TfrmMain::WatchField(QWidget *control, int tag) {
 // ---------------------------------------------------------------------------------------------
 // Events
 
-template <typename F> void TfrmMain::Guard(F &&handler) {
+template <typename F> bool TfrmMain::Guard(F &&handler) {
     try {
         handler();
+        return true;
     } catch (const std::exception &error) {
         ShowException(error, this);
+        return false;
     }
 }
 
@@ -648,8 +651,11 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event) {
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
         if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
             break;
-        if (TagOf(control) > 0)
-            Guard([this, control] { ReadModification(control); });
+        // A rejected value takes the focus back, so that the user sees what to correct.
+        if (TagOf(control) > 0 && !Guard([this, control] { ReadModification(control); })) {
+            activateWindow();
+            QTimer::singleShot(0, control, [control] { control->setFocus(Qt::OtherFocusReason); });
+        }
         break;
     }
     case QEvent::KeyPress:
@@ -966,6 +972,7 @@ void TfrmMain::ShowHelp(QWidget *sender) {
 void TfrmMain::FormCreate() {
     setWindowTitle(ApplicationTitle());
     PageControl->setCurrentWidget(tshSystems);
+    lbxEntries->setFocus(); // start in the list rather than in the read-only path
     FLines.Clear();
     RefreshFileContentView();
 }

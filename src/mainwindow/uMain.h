@@ -101,7 +101,7 @@ protected:
 
 private:
     // Runs a handler; an error it raises ends it and is shown in the standard error box.
-    template <typename F> void Guard(F &&handler);
+    template <typename F> bool Guard(F &&handler);
     // Runs a load; when it fails the document is put back as it was before.
     template <typename F> void KeepDocumentOnError(F &&load);
     void CreateControls();

@@ -133,6 +133,7 @@ private Q_SLOTS:
             QVERIFY(!w->FModified);
             QCOMPARE(edit->text(), text);
             QCOMPARE(w->Lines().Get(0), QStringLiteral("typed by hand")); // the commit ended at the error
+            QTRY_COMPARE(QApplication::focusWidget(), edit);              // back to the value to correct
         }
     }
 
