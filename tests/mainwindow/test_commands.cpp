@@ -209,6 +209,15 @@ private Q_SLOTS:
         QCOMPARE(Lines(*w), lines);
     }
 
+    void aboutOpensThroughItsHook() {
+        TWindowFixture f;
+        auto w = f.Window();
+        QWidget *parent = nullptr;
+        w->showAbout = [&](QWidget *p) { parent = p; };
+        Click(w->bbtAbout);
+        QCOMPARE(parent, w.get());
+    }
+
     void quit_data() {
         QTest::addColumn<bool>("modified");
         QTest::addColumn<QList<bool>>("answers");

@@ -178,6 +178,20 @@ private Q_SLOTS:
         QCOMPARE(QDir(f.dir.path()).entryList({"three.*"}, QDir::Files), QStringList{"three.ini"});
     }
 
+    void saveFailureKeepsTheChanges() {
+        TWindowFixture f;
+        auto w = f.Window(f.Copy("three.ini"));
+        TypeInto(*w, "ledtServer", "edited");
+        const QString target = f.dir.filePath("no-such-folder/saplogon.ini");
+        f.dialogs.saveResult = target;
+        QTest::mouseClick(w->bbtSave, Qt::LeftButton);
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QVERIFY2(f.dialogs.messages.first().contains(target), qPrintable(f.dialogs.messages.first()));
+        QCOMPARE(f.dialogs.captions.first(), QStringLiteral("Editor for SAPLOGON.INI"));
+        QVERIFY(w->FModified && w->imgModified->isVisible());
+        QCOMPARE(w->FEntries[0].Server, QStringLiteral("edited"));
+    }
+
     // A file that exists but cannot be read: the error box, and the window still agrees with the model.
     void unreadableFile() {
         TWindowFixture f;
