@@ -162,7 +162,7 @@ QString decodeProfileText(const QByteArray &b) {
 // The value or default as the API copies it into a 2048-character buffer: one pair of
 // matching quotes is dropped, and the copy keeps 2047 characters. When the text without its
 // opening quote fills the buffer, the API drops the last copied character instead of the
-// closing quote; that is kept, since it is what every profile reader of the system sees.
+// closing quote; kept, because SAP Logon reads such a value the same way.
 QString copyEntry(QStringView v) {
     constexpr qsizetype kBuffer = 2048;
     bool quoted = false;
