@@ -170,6 +170,34 @@ void TCodeMemoStrings::RemoveLine(int i) {
     Changed();
 }
 
+void TCodeMemoStrings::RemoveLines(int i, int count) {
+    i = qMax(0, i);
+    count = qMin(count, Count() - i);
+    if (count <= 0)
+        return;
+    FListLengths.remove(i, count);
+    FLines.remove(i, count);
+    FSlots.erase(FSlots.begin() + i, FSlots.begin() + i + count);
+    Changed();
+}
+
+void TCodeMemoStrings::InsertLines(int i, const QStringList &lines) {
+    if (i < 0 || i > Count())
+        ListIndexError(i);
+    if (lines.isEmpty())
+        return;
+    QList<int> lengths;
+    lengths.reserve(lines.size());
+    for (const QString &l : lines)
+        lengths.append(int(l.size()));
+    FListLengths.insert(i, lines.size(), 0);
+    std::copy(lengths.cbegin(), lengths.cend(), FListLengths.begin() + i);
+    FLines.insert(i, lines.size(), QString());
+    std::copy(lines.cbegin(), lines.cend(), FLines.begin() + i);
+    FSlots.insert(FSlots.begin() + i, size_t(lines.size()), nullptr);
+    Changed();
+}
+
 void TCodeMemoStrings::Delete(int i) {
     if (i < 0 || i >= Count())
         return;

@@ -75,8 +75,11 @@ public:
     void *Objects(int i) const;           // the line's FObject; nullptr out of range
     void SetObjects(int i, void *object); // ignored out of range
 
-    // Removes line i with no call into the view: the view's own line deletion uses it.
+    // Raw line changes for the view's own editing operations: no call back into the view, no
+    // per-line record for inserted lines, one change notification each.
     void RemoveLine(int i);
+    void RemoveLines(int i, int count);
+    void InsertLines(int i, const QStringList &lines);
     bool Deleting() const { return FDeleting; }
     void ResetLineStates(); // every line lmUnmodified
     void MarkLinesSaved();  // lmModified lines become lmSaved
