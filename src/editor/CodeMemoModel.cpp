@@ -134,8 +134,7 @@ void TCodeMemoModel::ReapplyCaret() {
 }
 
 void TCodeMemoModel::RecalcMaxLength() {
-    const QList<int> &l = FLines.ListLengths();
-    FMaxLength = l.isEmpty() ? 0 : *std::max_element(l.cbegin(), l.cend());
+    FMaxLength = FLines.MaxLength();
 }
 
 void TCodeMemoModel::ScrollCaretIntoView() {

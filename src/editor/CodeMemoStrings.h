@@ -72,6 +72,9 @@ public:
     TLineProp *LineProp(int i) const; // nullptr when the line has none
     TLineProp *EnsureLineProp(int i); // creates and registers one on demand
     const QList<int> &ListLengths() const { return FListLengths; }
+    // Longest line, kept up to date as lines change; rescans the lengths only after the longest
+    // line shrank or went away.
+    int MaxLength() const;
     void *Objects(int i) const;           // the line's FObject; nullptr out of range
     void SetObjects(int i, void *object); // ignored out of range
 
@@ -124,6 +127,19 @@ private:
     std::deque<TLineProp> FLinesProp; // a deque keeps the records' addresses stable as it grows
     QList<int> FListLengths;
     bool FNotifyAttached = true; // the view's LinesChanged hears of changes
+    mutable int FMaxLength = 0;
+    mutable bool FMaxLengthStale = false;
+    // While stale, FMaxLength can only be too high, so a length reaching it is the true maximum.
+    void LengthAdded(int length) {
+        if (length >= FMaxLength) {
+            FMaxLength = length;
+            FMaxLengthStale = false;
+        }
+    }
+    void LengthRemoved(int length) {
+        if (length == FMaxLength)
+            FMaxLengthStale = true;
+    }
     int FUpdateCount = 0;
     bool FDeleting = false;
     bool FHasEncoding = false;
