@@ -227,6 +227,14 @@ void TCodeMemoModel::EndLoad() {
     RecalcMaxLength();
 }
 
+void TCodeMemoModel::UpdateBracketClosed() {
+    if (!FLetRefresh)
+        return;
+    RecalcMaxLength();
+    UpdateScrollBars();
+    Invalidate();
+}
+
 void TCodeMemoModel::ShiftBookmarksAndMarkers(int fromLine, int count) {
     for (int &b : FBookmarks)
         if (b >= fromLine)

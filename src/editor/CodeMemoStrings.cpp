@@ -304,8 +304,12 @@ void TCodeMemoStrings::BeginUpdate() {
 void TCodeMemoStrings::EndUpdate() {
     if (FUpdateCount == 0)
         return;
-    if (--FUpdateCount == 0 && FLockCount > 0)
-        --FLockCount;
+    if (--FUpdateCount == 0) {
+        if (FLockCount > 0)
+            --FLockCount;
+        if (FMemo && FNotifyAttached)
+            FMemo->UpdateBracketClosed();
+    }
 }
 
 QString TCodeMemoStrings::Text() const {

@@ -46,6 +46,9 @@ public:
     virtual void ShiftBookmarksAndMarkers(int fromLine, int count) = 0;
     virtual void BeginLoad() = 0; // clear FLetRefresh
     virtual void EndLoad() = 0;   // set FLetRefresh, FMaxLength from the lengths; LinesChanged follows
+    // The outermost update bracket closed. No change notification is sent, but a view whose paint
+    // requests were skipped inside the bracket needs one more repaint.
+    virtual void UpdateBracketClosed() {}
 };
 
 // The text view's line store: lines, a TLineProp and a length per line, nested update brackets

@@ -106,6 +106,15 @@ private Q_SLOTS:
         QCOMPARE(FMemo->CharFromPos(FMemo->GetCellRect(3, 2).center()), QPoint(3, 2));
     }
 
+    void regenerationUpdatesScrollBars() {
+        Fill(*FMemo, "a");
+        QCOMPARE(FMemo->verticalScrollBar()->maximum(), 0);
+        QStringList lines(500, QStringLiteral("Item=value"));
+        Fill(*FMemo, lines.join('/')); // as the document regenerates: Clear and Add in one bracket
+        QVERIFY(FMemo->verticalScrollBar()->maximum() > 0);
+        QCOMPARE(FMemo->CurY(), 0);
+    }
+
     void caretScrollsIntoView() {
         QStringList lines;
         for (int i = 0; i < 500; ++i)

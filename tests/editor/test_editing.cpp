@@ -1,7 +1,9 @@
 #include "EditScript.h"
 #include "editor/HeadlessCodeMemoView.h"
 
+#include <QRandomGenerator>
 #include <QTest>
+#include <algorithm>
 
 namespace {
 
@@ -492,6 +494,32 @@ private Q_SLOTS:
         QCOMPARE(m.TopLine(), 60);
         m.MovePage(-1, false, true);
         QCOMPARE(CaretOf(m), QStringLiteral("0,0"));
+    }
+
+    // Any mix of keys, undo and redo keeps the store consistent and the caret on a line.
+    void randomKeysKeepInvariants() {
+        const QStringList tokens = {"t:a",   "t:~",   "enter",  "bs",   "cbs",   "del",       "tab",
+                                    "stab",  "ins",   "undo",   "undo", "redo",  "left",      "right",
+                                    "up",    "down",  "home",   "end",  "cleft", "cright",    "sright",
+                                    "sdown", "scend", "schome", "pgup", "pgdn",  "paste:x/y", "t:\x01"};
+        for (int seed = 1; seed <= 20; ++seed) {
+            QRandomGenerator rng(seed);
+            THeadlessCodeMemoView m;
+            Fill(m, "  ab cd/x/    y  /");
+            QString script;
+            for (int i = 0; i < 300; ++i) {
+                const QString t = tokens.at(rng.bounded(int(tokens.size())));
+                script += t + ' ';
+                RunScript(m, t);
+                const int count = m.Lines().Count();
+                QVERIFY2(count >= 1 && m.CurY() >= 0 && m.CurY() < count, qPrintable(script));
+                QCOMPARE(m.Lines().ListLengths().size(), count);
+                QCOMPARE(m.Lines().MaxLength(),
+                         *std::max_element(m.Lines().ListLengths().cbegin(), m.Lines().ListLengths().cend()));
+            }
+            while (m.CanUndo())
+                m.Undo();
+        }
     }
 
     void emptyStoreGetsALineWhenEdited() {
