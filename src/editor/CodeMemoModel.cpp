@@ -570,6 +570,8 @@ void TCodeMemoModel::DeleteWordBack() {
     EnsureLine();
     ClearSelection();
     const int y = FCurY;
+    // Padded first, as for Backspace: in virtual space the first deletion would otherwise join
+    // the next line onto this one.
     PadLineTo(y, FCurX);
     const QString original = FLines.Get(y);
     const auto spaceBefore = [&](int x) {
