@@ -26,7 +26,11 @@ public:
     // Regenerates the whole file text into the line store, inside one update bracket.
     void BuildFileContent();
     // Moves FSapLogon to its timestamped backup and writes the line store to FSapLogon.
+    // The new text reaches the disk through a flushed temporary file; a failure leaves the
+    // existing file untouched and raises EAppError.
     void SaveWithBackup(const QDateTime &now = QDateTime::currentDateTime());
+    // SaveWithBackup, then the lines reloaded from the written file and FModified cleared.
+    void Save(const QDateTime &now = QDateTime::currentDateTime());
 
 private:
     TCodeMemoStrings &FLines;

@@ -5,7 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <memory>
+#include <deque>
 #include <vector>
 
 // Encodings a file can be loaded in; Ansi is the active code page (Windows-1252 off Windows).
@@ -44,8 +44,8 @@ public:
     virtual void LinesChanged() = 0;
     virtual void InvalidateBackupTopLine() = 0; // FbackupTopLine := -1
     virtual void ShiftBookmarksAndMarkers(int fromLine, int count) = 0;
-    virtual void BeginLoad() = 0; // clear FLetRefresh, detach LinesChanged
-    virtual void EndLoad() = 0;   // set FLetRefresh, re-attach and call LinesChanged once
+    virtual void BeginLoad() = 0; // clear FLetRefresh
+    virtual void EndLoad() = 0;   // set FLetRefresh, FMaxLength from the lengths; LinesChanged follows
 };
 
 // The text view's line store: lines, a TLineProp and a length per line, nested update brackets
@@ -72,6 +72,17 @@ public:
     TLineProp *LineProp(int i) const; // nullptr when the line has none
     TLineProp *EnsureLineProp(int i); // creates and registers one on demand
     const QList<int> &ListLengths() const { return FListLengths; }
+    void *Objects(int i) const;           // the line's FObject; nullptr out of range
+    void SetObjects(int i, void *object); // ignored out of range
+
+    // Raw line changes for the view's own editing operations: no call back into the view, no
+    // per-line record for inserted lines, one change notification each.
+    void RemoveLine(int i);
+    void RemoveLines(int i, int count);
+    void InsertLines(int i, const QStringList &lines);
+    bool Deleting() const { return FDeleting; }
+    void ResetLineStates(); // every line lmUnmodified
+    void MarkLinesSaved();  // lmModified lines become lmSaved
 
     void BeginUpdate();
     void EndUpdate();
@@ -83,19 +94,36 @@ public:
 
     void LoadFromFile(const QString &fileName);
     void LoadFromBytes(const QByteArray &bytes); // detection + decoding + split, as a load
-    void SaveToFile(const QString &fileName) const;
+    // Written through a temporary file renamed into place: a failed save leaves the old file intact.
+    void SaveToFile(const QString &fileName);
     QByteArray EncodedText() const; // mark + encoded text, exactly what SaveToFile writes
 
     // Encoding of the last load; std::nullopt-like: FHasEncoding false until the first load.
     TTextEncoding Encoding() const;
     bool HasLoadedEncoding() const { return FHasEncoding; }
 
+    // Detection and decoding alone: the encoding and the text after the mark.
+    static TTextEncoding DetectEncoding(const QByteArray &bytes, int *markLength);
+    static QString Decode(const QByteArray &bytes, TTextEncoding encoding, int markLength);
+
 private:
+    void Changed();
+    void AppendLine(QString &&s);
+    TLineProp *NewLineProp();
+    void PrepareLoad();
+    void FinishLoad();
+    void LoadDecoded(const QString &text);
+    void LoadBytes(const QByteArray &bytes);
+    [[noreturn]] void ListIndexError(int i) const;
+    int TabSize() const { return FMemo ? FMemo->TabSize() : 4; }
+    bool AboveTopLine(int i) const { return FMemo && i < FMemo->TopLine(); }
+
     ICodeMemoView *FMemo = nullptr;
     QStringList FLines;
-    std::vector<TLineProp *> FSlots; // parallel to FLines; entries point into FLinesProp
-    std::vector<std::unique_ptr<TLineProp>> FLinesProp;
+    std::vector<TLineProp *> FSlots;  // parallel to FLines; entries point into FLinesProp
+    std::deque<TLineProp> FLinesProp; // a deque keeps the records' addresses stable as it grows
     QList<int> FListLengths;
+    bool FNotifyAttached = true; // the view's LinesChanged hears of changes
     int FUpdateCount = 0;
     bool FDeleting = false;
     bool FHasEncoding = false;

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+// Reads an INI file the way the Windows profile API (GetPrivateProfileStringW) sees it.
+// Creating a reader does not touch the file; the first read parses the whole file once and
+// every read is answered from that parsed form.
+class ProfileReader {
+public:
+    explicit ProfileReader(QString path);
+    // A reader over bytes already in memory, as if they were the file's content.
+    static ProfileReader FromBytes(QByteArray bytes);
+    ~ProfileReader();
+    ProfileReader(ProfileReader &&) noexcept;
+    ProfileReader &operator=(ProfileReader &&) noexcept;
+
+    // Empties list, then fills it with the key names of section in file order, as the
+    // API's growing key-name buffer yields them (cut at the first empty name).
+    void ReadSection(const QString &section, QStringList &list) const;
+    // The value (quotes removed, cut at 2047 characters), or def when the key is missing.
+    QString ReadString(const QString &section, const QString &key, const QString &def) const;
+    qint32 ReadInteger(const QString &section, const QString &key, qint32 def) const;
+    bool ReadBool(const QString &section, const QString &key, bool def) const;
+
+    // The integer conversion of ReadInteger: blanks, sign, "$"/"x"/"0x" hex of up to 8 digits
+    // (wrapping to negative), decimal within 32 bits. nullopt when the text is no integer.
+    static std::optional<qint32> ToInteger(QStringView text);
+
+    enum class Source { Missing, Unreadable, Loaded };
+    // What was found at the path (parses the file if that has not happened yet).
+    Source SourceState() const;
+    // The system's message when the file exists but could not be read.
+    QString SourceError() const;
+    // Buffer size and number of calls the last ReadSection needed (1024, x4 while it was full).
+    int LastSectionBufferSize() const { return FLastBufferSize; }
+    int LastSectionCalls() const { return FLastCalls; }
+
+private:
+    struct Parsed;
+    ProfileReader() = default;
+    const Parsed &EnsureParsed() const;
+
+    QString FPath;
+    QByteArray FBytes;
+    bool FFromBytes = false;
+    mutable std::unique_ptr<Parsed> FParsed;
+    mutable int FLastBufferSize = 0;
+    mutable int FLastCalls = 0;
+};

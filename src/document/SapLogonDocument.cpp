@@ -1,0 +1,170 @@
+#include "document/SapLogonDocument.h"
+
+#include "document/ProfileReader.h"
+#include "editor/CodeMemoStrings.h"
+#include "platform/AppError.h"
+#include "platform/FileOps.h"
+
+#include <QFile>
+#include <array>
+
+namespace {
+const std::array<QString, tyEntry::FieldCount> &fieldSections() {
+    static const std::array<QString, tyEntry::FieldCount> names = [] {
+        std::array<QString, tyEntry::FieldCount> n;
+        for (int f = 0; f < tyEntry::FieldCount; ++f)
+            n[f] = QString::fromLatin1(EntryFieldNames[f]);
+        return n;
+    }();
+    return names;
+}
+
+QString flag(bool b) {
+    return b ? QStringLiteral("1") : QStringLiteral("0");
+}
+
+// Closes the update bracket however the generation ends.
+struct UpdateBracket {
+    TCodeMemoStrings &Lines;
+    explicit UpdateBracket(TCodeMemoStrings &lines) : Lines(lines) { Lines.BeginUpdate(); }
+    ~UpdateBracket() { Lines.EndUpdate(); }
+};
+} // namespace
+
+SapLogonDocument::SapLogonDocument(TCodeMemoStrings &lines) : FLines(lines) {}
+
+void SapLogonDocument::LoadSapLogon(const QString &source) {
+    const bool import = !source.isEmpty();
+    const QString path = import ? source : FSapLogon;
+    const ProfileReader reader(path);
+
+    // The model changes only once the file layer has succeeded, so a failed load leaves the
+    // document (and the window showing it) as it was.
+    if (FileExists(path))
+        FLines.LoadFromFile(path);
+    else
+        FLines.Clear();
+
+    QStringList names;
+    reader.ReadSection(QStringLiteral("Description"), names);
+    const qsizetype count = names.size();
+    QList<tyEntry> loaded;
+    loaded.reserve(count);
+    const auto &sections = fieldSections();
+    for (qsizetype n = 1; n <= count; ++n) {
+        const QString key = QStringLiteral("Item") + QString::number(n);
+        tyEntry &e = loaded.emplace_back();
+        for (int f = 0; f < tyEntry::FieldCount; ++f)
+            e.field(f) = reader.ReadString(sections[f], key, QString());
+    }
+
+    if (import) {
+        FSapLogon = source;
+        FEntries.append(std::move(loaded));
+        FModified = true;
+        return;
+    }
+    FEntries = std::move(loaded);
+    const QString conf = QStringLiteral("Configuration");
+    tyConfiguration &c = FGlobal.Configuration;
+    c.SessManNewKey = reader.ReadInteger(conf, QStringLiteral("SessManNewKey"), 0);
+    c.MessageServerTimeout = reader.ReadInteger(conf, QStringLiteral("MessageServerTimeout"), 0);
+    c.WithWizard = reader.ReadBool(conf, QStringLiteral("WithWizard"), false);
+    c.ConfirmDelete = reader.ReadBool(conf, QStringLiteral("ConfirmDelete"), true);
+    c.NoEditFunctionality = reader.ReadBool(conf, QStringLiteral("NoEditFunctionality"), true);
+    c.SapguiHexdumpActivated = reader.ReadBool(conf, QStringLiteral("SapguiHexdumpActivated"), false);
+    c.SapguiTraceActivated = reader.ReadBool(conf, QStringLiteral("SapguiTraceActivated"), false);
+    c.SapguiTraceLevel = reader.ReadInteger(conf, QStringLiteral("SapguiTraceLevel"), 0);
+    c.SapguiNTCmdOpts = reader.ReadString(conf, QStringLiteral("SapguiNTCmdOpts"), QString());
+    FGlobal.MSLast.MSLast = reader.ReadString(QStringLiteral("MSLast"), QStringLiteral("MSLast"), QString());
+    FGlobal.MSWinPos.NormX = reader.ReadInteger(QStringLiteral("MSWinPos"), QStringLiteral("NormX"), 50);
+    FGlobal.MSWinPos.NormY = reader.ReadInteger(QStringLiteral("MSWinPos"), QStringLiteral("NormY"), 50);
+    FModified = false;
+}
+
+void SapLogonDocument::BuildFileContent() {
+    // Generated in one pass without yielding to the event loop, so nothing can change the
+    // model half-way; the view hears of the result once, when the bracket closes.
+    UpdateBracket bracket(FLines);
+    FLines.Clear();
+    const tyConfiguration &c = FGlobal.Configuration;
+    FLines.Add(QStringLiteral("[Configuration]"));
+    FLines.Add(QStringLiteral("SessManNewKey=") + QString::number(c.SessManNewKey));
+    FLines.Add(QStringLiteral("MessageServerTimeout=") + QString::number(c.MessageServerTimeout));
+    FLines.Add(QStringLiteral("WithWizard=") + flag(c.WithWizard));
+    FLines.Add(QStringLiteral("ConfirmDelete=") + flag(c.ConfirmDelete));
+    FLines.Add(QStringLiteral("NoEditFunctionality=") + flag(c.NoEditFunctionality));
+    FLines.Add(QStringLiteral("SapguiHexdumpActivated=") + flag(c.SapguiHexdumpActivated));
+    FLines.Add(QStringLiteral("SapguiTraceActivated=") + flag(c.SapguiTraceActivated));
+    FLines.Add(QStringLiteral("SapguiTraceLevel=") + QString::number(c.SapguiTraceLevel));
+    FLines.Add(QStringLiteral("SapguiNTCmdOpts=") + c.SapguiNTCmdOpts);
+    FLines.Add(QString());
+    FLines.Add(QStringLiteral("[MSLast]"));
+    FLines.Add(QStringLiteral("MSLast=") + FGlobal.MSLast.MSLast);
+    FLines.Add(QString());
+    FLines.Add(QStringLiteral("[MSWinPos]"));
+    FLines.Add(QStringLiteral("NormX=") + QString::number(FGlobal.MSWinPos.NormX));
+    FLines.Add(QStringLiteral("NormY=") + QString::number(FGlobal.MSWinPos.NormY));
+
+    const auto &sections = fieldSections();
+    const qsizetype count = FEntries.size();
+    QList<QString> keys;
+    keys.reserve(count);
+    for (qsizetype j = 0; j < count; ++j)
+        keys.append(QStringLiteral("Item") + QString::number(j + 1) + u'=');
+    for (int f = 0; f < tyEntry::FieldCount; ++f) {
+        for (qsizetype j = 0; j < count; ++j) {
+            if (j == 0) {
+                FLines.Add(QString());
+                FLines.Add(u'[' + sections[f] + u']');
+            }
+            FLines.Add(keys[j] + FEntries[j].field(f));
+        }
+    }
+}
+
+void SapLogonDocument::SaveWithBackup(const QDateTime &now) {
+    const QString target = FSapLogon;
+    // The new text is on disk before the old file moves aside, so a failed write leaves the
+    // old file where it was and a failed rename can put it back.
+    const QString temp = WriteTempFileBeside(target, FLines.EncodedText());
+    const QString backup = BackupPathFor(target, now);
+    const bool backedUp = MoveFileNoReplace(target, backup); // fails quietly, as the platform's move
+    QString why;
+    if (!ReplaceFileWith(temp, target, &why)) {
+        QFile::remove(temp);
+        if (backedUp)
+            MoveFileNoReplace(backup, target);
+        throw EAppError(CannotCreateMessage(target, why));
+    }
+    FLines.MarkLinesSaved();
+}
+
+void SapLogonDocument::Save(const QDateTime &now) {
+    SaveWithBackup(now);
+    FLines.LoadFromFile(FSapLogon);
+    FModified = false;
+}
+
+QString ZeroPad(qint32 value, int width) {
+    QString s = QString::number(value);
+    if (s.size() < width)
+        s.prepend(QString(width - s.size(), u'0'));
+    return s;
+}
+
+QString BackupPathFor(const QString &path, const QDateTime &when) {
+    const QDate d = when.date();
+    const QTime t = when.time();
+    const QString ext = u'.' + ZeroPad(d.year(), 4) + ZeroPad(d.month(), 2) + ZeroPad(d.day(), 2) +
+                        ZeroPad(t.hour(), 2) + ZeroPad(t.minute(), 2) + ZeroPad(t.second(), 2);
+    // "/" separates folders here just as "\" does on Windows.
+    for (qsizetype i = path.size() - 1; i >= 0; --i) {
+        const QChar c = path[i];
+        if (c == u'.')
+            return path.left(i) + ext;
+        if (c == u':' || c == u'\\' || c == u'/')
+            break;
+    }
+    return path + ext;
+}

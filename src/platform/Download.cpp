@@ -1,0 +1,75 @@
+#include "platform/Download.h"
+
+#include "platform/FileNames.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QSaveFile>
+#include <QTemporaryFile>
+#include <QTimer>
+#include <QUrl>
+
+#include <memory>
+
+namespace {
+bool fetch(const QUrl &url, const QString &fileName, int timeLimitMs) {
+    // QSaveFile writes beside the target and renames only on commit: no half-written file.
+    QSaveFile out(fileName);
+    if (!out.open(QIODevice::WriteOnly))
+        return false;
+
+    QNetworkAccessManager manager;
+    manager.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
+    const std::unique_ptr<QNetworkReply> reply(manager.get(QNetworkRequest(url)));
+
+    bool writeFailed = false;
+    QObject::connect(reply.get(), &QNetworkReply::readyRead, reply.get(), [&] {
+        if (out.write(reply->readAll()) < 0) {
+            writeFailed = true;
+            reply->abort();
+        }
+    });
+    QEventLoop loop;
+    QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, reply.get(), &QNetworkReply::abort);
+    limit.start(timeLimitMs);
+    if (!reply->isFinished())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    limit.stop();
+
+    if (reply->error() != QNetworkReply::NoError || writeFailed)
+        return false;
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    if (status.isValid() && (status.toInt() < 200 || status.toInt() > 299))
+        return false;
+    if (out.write(reply->readAll()) < 0)
+        return false;
+    return out.commit();
+}
+} // namespace
+
+bool DownloadFile(const QString &URL, const QString &FileName, int TimeLimitMs) {
+    const QUrl url(URL);
+    if (!url.isValid() || url.isRelative() || FileName.isEmpty())
+        return false;
+    try {
+        return fetch(url, FileName, TimeLimitMs);
+    } catch (...) {
+        return false;
+    }
+}
+
+QString TempFileName(const QString &Extension) {
+    QString name;
+    {
+        QTemporaryFile placeholder(QDir::tempPath() + QStringLiteral("/XXXXXXXX.tmp"));
+        if (placeholder.open())
+            name = QDir::toNativeSeparators(placeholder.fileName());
+    } // the placeholder is removed here; only its name was wanted
+    return name.isEmpty() ? QString() : ChangeFileExt(name, Extension);
+}

@@ -1,0 +1,276 @@
+#include "document/SapLogonDocument.h"
+#include "editor/HeadlessCodeMemoView.h"
+#include "platform/AppError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+// Loading, regenerating and the document side of saving (backup naming, encodings).
+class TestDocument : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir FDir;
+
+    QString write(const QString &name, const QByteArray &bytes) {
+        const QString path = FDir.filePath(name);
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            qFatal("cannot write fixture");
+        return path;
+    }
+
+    static QByteArray read(const QString &path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+
+    static QString example() { return QStringLiteral(SAPLOGON_SOURCE_DIR "/examples/saplogon.ini"); }
+
+    static tyEntry entry(const QString &description) {
+        tyEntry e;
+        e.Description = description;
+        return e;
+    }
+
+private Q_SLOTS:
+    void generatesTheFixedLayout() {
+        THeadlessCodeMemoView view;
+        SapLogonDocument doc(view.Lines());
+        tyConfiguration &c = doc.FGlobal.Configuration;
+        c.SessManNewKey = 7;
+        c.MessageServerTimeout = -5;
+        c.WithWizard = true;
+        c.NoEditFunctionality = true;
+        c.SapguiTraceActivated = true;
+        c.SapguiTraceLevel = 2;
+        c.SapguiNTCmdOpts = "/trace=1";
+        doc.FGlobal.MSLast.MSLast = "QAS";
+        doc.FGlobal.MSWinPos = {-1, 300};
+        tyEntry first = entry("Prod; main");
+        first.Origin = "MS_SEL_GROUPS";
+        first.Router = "/H/r/S/3299/H/";
+        first.SncName = "p:CN=a=b";
+        first.SessManKey = "1";
+        tyEntry second = entry("Test\twith tab");
+        second.Server = "app=1";
+        second.MSSrvPort = "3600";
+        doc.FEntries = {first, second};
+        const tyGlobal globalBefore = doc.FGlobal;
+        const QList<tyEntry> entriesBefore = doc.FEntries;
+
+        doc.BuildFileContent();
+
+        QCOMPARE(view.Lines().Text().toUtf8(), read(SAPLOGON_TEST_DATA "/two-entries.expected.ini"));
+        QCOMPARE(view.Lines().UpdateCount(), 0);
+        QCOMPARE(view.Lines().FLockCount, 0);
+        QCOMPARE(doc.FGlobal, globalBefore);
+        QCOMPARE(doc.FEntries, entriesBefore);
+    }
+
+    void lineCountFollowsTheEntryCount_data() {
+        QTest::addColumn<int>("entries");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("none") << 0 << 17;
+        QTest::newRow("one") << 1 << 17 + 19 * 3;
+        QTest::newRow("twelve") << 12 << 17 + 19 * 14;
+    }
+
+    void lineCountFollowsTheEntryCount() {
+        QFETCH(int, entries);
+        QFETCH(int, lines);
+        THeadlessCodeMemoView view;
+        SapLogonDocument doc(view.Lines());
+        for (int i = 0; i < entries; ++i)
+            doc.FEntries.append(tyEntry{}); // empty fields still give "ItemN=" lines
+        view.Lines().Add("hand-typed text that regeneration replaces");
+        doc.BuildFileContent();
+        QCOMPARE(view.Lines().Count(), lines);
+        QCOMPARE(view.Lines().Get(lines - 1), entries ? QStringLiteral("Item%1=").arg(entries) : "NormY=0");
+        QCOMPARE(view.Lines().Get(4), QString("ConfirmDelete=0")); // creation values, not read defaults
+    }
+
+    void loadsEntriesGlobalsAndDropsWhatTheModelDoesNotHold() {
+        THeadlessCodeMemoView view;
+        SapLogonDocument doc(view.Lines());
+        doc.FSapLogon = example();
+        doc.FModified = true;
+        doc.LoadSapLogon(QString());
+        QCOMPARE(doc.FEntries.size(), 8);
+        QCOMPARE(doc.FEntries[1].Description, QString::fromUtf8("ERP Qualitätssicherung (QAS)"));
+        QCOMPARE(doc.FEntries[4].Description, QString("BW Reporting, Europe (BWP)"));
+        QCOMPARE(doc.FEntries[3].Router2, QString("/H/saprouter.example.net/S/3299/H/10.20.40.12/S/3299/H/"));
+        QCOMPARE(doc.FEntries[7].SncChoice, QString("-1"));
+        QCOMPARE(doc.FGlobal.Configuration.SessManNewKey, 9);
+        QCOMPARE(doc.FGlobal.Configuration.NoEditFunctionality, false);
+        QCOMPARE(doc.FGlobal.MSLast.MSLast, QString("PRD"));
+        QCOMPARE(doc.FGlobal.MSWinPos.NormX, 120);
+        QVERIFY(!doc.FModified);
+        QVERIFY(view.Lines().Text().startsWith("; SAP Logon systems")); // the file as it was read
+
+        doc.BuildFileContent();
+        const QString text = view.Lines().Text();
+        QVERIFY(!text.contains("ShowSystemTree"));
+        QVERIFY(!text.contains(';'));
+        QCOMPARE(view.Lines().Count(), 17 + 19 * 10);
+
+        const QList<tyEntry> first = doc.FEntries;
+        doc.LoadSapLogon(QString());
+        QCOMPARE(doc.FEntries, first); // never accumulates
+    }
+
+    void countsDescriptionKeysAndReadsItemOneToK() {
+        THeadlessCodeMemoView view;
+        SapLogonDocument doc(view.Lines());
+        doc.FSapLogon = write("gaps.ini", "[Description]\nItem1=a\nItem2=b\nItem4=d\n"
+                                          "[Server]\nItem3=s3\nItem4=s4\n[MSWinPos]\nNormX=\nNormY=7\n");
+        doc.LoadSapLogon(QString());
+        QCOMPARE(doc.FEntries.size(), 3);
+        QCOMPARE(doc.FEntries[2].Description, QString());
+        QCOMPARE(doc.FEntries[2].Server, QString("s3"));
+        QCOMPARE(doc.FGlobal.MSWinPos.NormX, 50);
+        QCOMPARE(doc.FGlobal.MSWinPos.NormY, 7);
+
+        doc.FSapLogon = write("nodesc.ini", "[Server]\nItem1=x\n[Configuration]\nSessManNewKey=$1A\n");
+        doc.LoadSapLogon(QString());
+        QVERIFY(doc.FEntries.isEmpty());
+        QCOMPARE(doc.FGlobal.Configuration.SessManNewKey, 26);
+    }
+
+    void missingFileReloadsAsEmptyDocumentWithReadDefaults() {
+        THeadlessCodeMemoView view;
+        SapLogonDocument doc(view.Lines());
+        doc.FEntries = {entry("old")};
+        doc.FSapLogon = FDir.filePath("absent.ini");
+        view.Lines().Add("old text");
+        doc.LoadSapLogon(QString());
+        QVERIFY(doc.FEntries.isEmpty());
+        QCOMPARE(view.Lines().Count(), 0);
+        QVERIFY(doc.FGlobal.Configuration.ConfirmDelete);
+        QVERIFY(doc.FGlobal.Configuration.NoEditFunctionality);
+        QCOMPARE(doc.FGlobal.MSWinPos, (tyMSWinPos{50, 50}));
+        QVERIFY(!QFile::exists(doc.FSapLogon));
+    }
+
+    void importAppendsAndTakesOverPathAndEncoding() {
+        THeadlessCodeMemoView view;
+        SapLogonDocument doc(view.Lines());
+        doc.FSapLogon = example();
+        doc.LoadSapLogon(QString());
+        const tyGlobal global = doc.FGlobal;
+        const QString utf16 = QStringLiteral(SAPLOGON_TEST_DATA "/saplogon-utf16le.ini");
+        doc.LoadSapLogon(utf16);
+        QCOMPARE(doc.FEntries.size(), 16);
+        QCOMPARE(doc.FEntries[8], doc.FEntries[0]); // the twin holds the same entries
+        QCOMPARE(doc.FGlobal, global);
+        QCOMPARE(doc.FSapLogon, utf16);
+        QVERIFY(doc.FModified);
+        QCOMPARE(view.Lines().Encoding(), TTextEncoding::Utf16LE);
+
+        THeadlessCodeMemoView fresh;
+        SapLogonDocument empty(fresh.Lines());
+        empty.LoadSapLogon(example());
+        QCOMPARE(empty.FEntries.size(), 8);
+        QCOMPARE(empty.FGlobal, tyGlobal{}); // never read: creation values stay
+        QCOMPARE(empty.FSapLogon, example());
+    }
+
+    void failedLoadLeavesTheModelAsItWas() {
+        if (geteuid() == 0)
+            QSKIP("root reads files whatever their rights");
+        THeadlessCodeMemoView view;
+        SapLogonDocument doc(view.Lines());
+        doc.FEntries = {entry("kept")};
+        const QString locked = write("locked.ini", "[Description]\nItem1=x\n");
+        QFile::setPermissions(locked, QFileDevice::Permissions());
+        doc.FSapLogon = locked;
+        QVERIFY_THROWS_EXCEPTION(EAppError, doc.LoadSapLogon(QString()));
+        QCOMPARE(doc.FEntries, QList<tyEntry>{entry("kept")});
+    }
+
+    void savedFileKeepsItsEncodingAndReloadsToTheSameModel_data() {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QByteArray>("mark");
+        QTest::newRow("windows-1252") << example() << QByteArray();
+        QTest::newRow("utf-16 le") << QStringLiteral(SAPLOGON_TEST_DATA "/saplogon-utf16le.ini")
+                                   << QByteArray("\xFF\xFE");
+    }
+
+    void savedFileKeepsItsEncodingAndReloadsToTheSameModel() {
+        QFETCH(QString, source);
+        QFETCH(QByteArray, mark);
+        const QString path = write("roundtrip.ini", read(source));
+        THeadlessCodeMemoView view;
+        SapLogonDocument doc(view.Lines());
+        doc.FSapLogon = path;
+        doc.LoadSapLogon(QString());
+        const QList<tyEntry> entries = doc.FEntries;
+        const tyGlobal global = doc.FGlobal;
+        doc.BuildFileContent();
+        const QString text = view.Lines().Text();
+        doc.Save(QDateTime(QDate(2024, 1, 5), QTime(9, 3, 7)));
+
+        const QByteArray written = read(path);
+        QVERIFY(written.startsWith(mark));
+        QVERIFY(!written.endsWith(mark.isEmpty() ? "\n" : QByteArray("\n\0", 2)));
+        QCOMPARE(read(FDir.filePath("roundtrip.20240105090307")), read(source));
+        QCOMPARE(view.Lines().Text(), text); // the view shows the file as written
+        doc.LoadSapLogon(QString());
+        QCOMPARE(doc.FEntries, entries);
+        QCOMPARE(doc.FGlobal, global);
+        doc.BuildFileContent();
+        QCOMPARE(view.Lines().EncodedText(), written); // a regenerated file regenerates to itself
+        QFile::remove(FDir.filePath("roundtrip.20240105090307"));
+    }
+
+    void zeroPad_data() {
+        QTest::addColumn<int>("value");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("padded") << 5 << 2 << "05";
+        QTest::newRow("year") << 2024 << 4 << "2024";
+        QTest::newRow("longer than width") << 12345 << 2 << "12345";
+        QTest::newRow("width zero") << 7 << 0 << "7";
+        QTest::newRow("negative") << -5 << 4 << "00-5";
+    }
+
+    void zeroPad() {
+        QFETCH(int, value);
+        QFETCH(int, width);
+        QFETCH(QString, expected);
+        QCOMPARE(ZeroPad(value, width), expected);
+    }
+
+    void backupPath_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("windows") << "C:\\Windows\\saplogon.ini"
+                                 << "C:\\Windows\\saplogon.20240413140105";
+        QTest::newRow("windows, no extension") << "C:\\Windows\\saplogon"
+                                               << "C:\\Windows\\saplogon.20240413140105";
+        QTest::newRow("dotted folder") << "C:\\my.dir\\saplogon"
+                                       << "C:\\my.dir\\saplogon.20240413140105";
+        QTest::newRow("drive only") << "C:saplogon"
+                                    << "C:saplogon.20240413140105";
+        QTest::newRow("posix") << "/etc/sap/saplogon.ini"
+                               << "/etc/sap/saplogon.20240413140105";
+        QTest::newRow("posix dotted folder") << "/home/a.b/saplogon"
+                                             << "/home/a.b/saplogon.20240413140105";
+        QTest::newRow("two extensions") << "/x/saplogon.ini.bak"
+                                        << "/x/saplogon.ini.20240413140105";
+        QTest::newRow("bare name") << "saplogon.ini"
+                                   << "saplogon.20240413140105";
+    }
+
+    void backupPath() {
+        QFETCH(QString, path);
+        QFETCH(QString, expected);
+        QCOMPARE(BackupPathFor(path, QDateTime(QDate(2024, 4, 13), QTime(14, 1, 5, 999))), expected);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDocument)
+#include "test_document.moc"

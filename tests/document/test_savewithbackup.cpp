@@ -1,0 +1,146 @@
+#include "document/SapLogonDocument.h"
+#include "editor/HeadlessCodeMemoView.h"
+#include "platform/AppError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+// Saving never leaves the user without a good file, and a backup is never overwritten.
+class TestSaveWithBackup : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir FDir;
+    const QDateTime FNow{QDate(2024, 4, 13), QTime(14, 1, 5)};
+
+    QString write(const QString &name, const QByteArray &bytes) {
+        const QString path = FDir.filePath(name);
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            qFatal("cannot write fixture");
+        return path;
+    }
+
+    static QByteArray read(const QString &path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+
+    QStringList files() const { return QDir(FDir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+
+private Q_SLOTS:
+    void init() {
+        for (const QString &f : files())
+            QFile::remove(FDir.filePath(f));
+    }
+
+    void savingOverTheFileKeepsThePreviousOneAsBackup() {
+        const QString path = write("saplogon.ini", "old");
+        THeadlessCodeMemoView view;
+        SapLogonDocument doc(view.Lines());
+        doc.FSapLogon = path;
+        doc.FModified = true;
+        view.Lines().Clear();
+        view.Lines().Add("new");
+        doc.Save(FNow);
+        QCOMPARE(read(path), QByteArray("new"));
+        QCOMPARE(read(FDir.filePath("saplogon.20240413140105")), QByteArray("old"));
+        QCOMPARE(files(), (QStringList{"saplogon.20240413140105", "saplogon.ini"})); // no temporary left
+        QVERIFY(!doc.FModified);
+    }
+
+    void savingToANewPathMakesNoBackup() {
+        THeadlessCodeMemoView view;
+        SapLogonDocument doc(view.Lines());
+        doc.FSapLogon = FDir.filePath("fresh");
+        view.Lines().Add("text");
+        doc.SaveWithBackup(FNow);
+        QCOMPARE(files(), QStringList{"fresh"});
+    }
+
+    void anExistingBackupIsNeverOverwritten() {
+        const QString path = write("saplogon.ini", "first");
+        THeadlessCodeMemoView view;
+        SapLogonDocument doc(view.Lines());
+        doc.FSapLogon = path;
+        view.Lines().Clear();
+        view.Lines().Add("second");
+        doc.SaveWithBackup(FNow);
+        view.Lines().Put(0, "third");
+        doc.SaveWithBackup(FNow); // same second: written without a new backup
+        QCOMPARE(read(path), QByteArray("third"));
+        QCOMPARE(read(FDir.filePath("saplogon.20240413140105")), QByteArray("first"));
+        QCOMPARE(files().size(), 2);
+    }
+
+    void failedWriteLeavesTheFileUntouched_data() {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("folder missing") << "absent/saplogon.ini"
+                                        << "No such file or directory";
+        QTest::newRow("file where a folder belongs") << "plain/saplogon.ini"
+                                                     << "Not a directory";
+        QTest::newRow("target is a folder") << "folder"
+                                            << "Is a directory";
+    }
+
+    void failedWriteLeavesTheFileUntouched() {
+        QFETCH(QString, target);
+        QFETCH(QString, reason);
+        write("plain", "keep");
+        QDir(FDir.path()).mkdir("folder");
+        THeadlessCodeMemoView view;
+        SapLogonDocument doc(view.Lines());
+        doc.FSapLogon = FDir.filePath(target);
+        doc.FModified = true;
+        view.Lines().Add("text");
+        try {
+            doc.Save(FNow);
+            QFAIL("the save reported success");
+        } catch (const EAppError &e) {
+            QCOMPARE(e.message(), QStringLiteral("Impossible de créer le fichier \"%1\". %2")
+                                      .arg(FDir.filePath(target), reason));
+        }
+        QVERIFY(doc.FModified);
+        QCOMPARE(files(), QStringList{"plain"});
+        QCOMPARE(read(FDir.filePath("plain")), QByteArray("keep"));
+        QVERIFY(QFileInfo(FDir.filePath("folder")).isDir());
+        QDir(FDir.filePath("folder")).removeRecursively();
+    }
+
+    void fullDiskLeavesTheOldFileInPlace() {
+        // A file-size limit makes the write fail part-way, as a full disk does.
+        const QByteArray old(64, 'o');
+        const QString path = write("saplogon.ini", old);
+        THeadlessCodeMemoView view;
+        SapLogonDocument doc(view.Lines());
+        doc.FSapLogon = path;
+        doc.FModified = true;
+        view.Lines().Add(QString(4096, u'n'));
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        rlimit small = saved;
+        small.rlim_cur = 1024;
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        setrlimit(RLIMIT_FSIZE, &small);
+        bool raised = false;
+        try {
+            doc.Save(FNow);
+        } catch (const EAppError &e) {
+            raised = e.message().startsWith("Impossible de créer le fichier \"" + path + "\". ");
+        }
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+        QVERIFY(raised);
+        QVERIFY(doc.FModified);
+        QCOMPARE(read(path), old);
+        QCOMPARE(files(), QStringList{"saplogon.ini"});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSaveWithBackup)
+#include "test_savewithbackup.moc"
