@@ -216,6 +216,8 @@ void TCodeMemoStrings::Insert(int i, const QString &s) {
 void TCodeMemoStrings::RemoveLine(int i) {
     if (i < 0 || i >= Count())
         return;
+    if (AboveTopLine(i))
+        FMemo->InvalidateBackupTopLine();
     LengthRemoved(FListLengths.at(i));
     FListLengths.removeAt(i);
     FLines.removeAt(i);
@@ -228,6 +230,8 @@ void TCodeMemoStrings::RemoveLines(int i, int count) {
     count = qMin(count, Count() - i);
     if (count <= 0)
         return;
+    if (AboveTopLine(i))
+        FMemo->InvalidateBackupTopLine();
     for (int k = i; k < i + count; ++k)
         LengthRemoved(FListLengths.at(k));
     FListLengths.remove(i, count);
@@ -241,6 +245,8 @@ void TCodeMemoStrings::InsertLines(int i, const QStringList &lines) {
         ListIndexError(i);
     if (lines.isEmpty())
         return;
+    if (AboveTopLine(i))
+        FMemo->InvalidateBackupTopLine();
     QList<int> lengths;
     lengths.reserve(lines.size());
     for (const QString &l : lines) {

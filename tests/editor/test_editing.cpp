@@ -263,6 +263,43 @@ private Q_SLOTS:
         }
     }
 
+    // The painter caches the start state of the top line; a change above it must drop that cache.
+    void backupTopLineDroppedByChangesAbove_data() {
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<bool>("dropped");
+        for (const char *op : {"put", "insert", "delete", "remove", "insertLines"}) {
+            QTest::addRow("%s above", op) << op << 10 << true;
+            QTest::addRow("%s below", op) << op << 60 << false;
+        }
+    }
+
+    void backupTopLineDroppedByChangesAbove() {
+        QFETCH(QString, op);
+        QFETCH(int, line);
+        QFETCH(bool, dropped);
+        THeadlessCodeMemoView m;
+        QStringList lines;
+        for (int i = 0; i < 100; ++i)
+            lines << QString::number(i);
+        Fill(m, lines.join('/'));
+        m.SetTopLine(50);
+        QCOMPARE(m.TopLine(), 50);
+        m.FbackupTopLine = 50;
+        TCodeMemoStrings &s = m.Lines();
+        if (op == "put")
+            s.Put(line, "x");
+        else if (op == "insert")
+            s.Insert(line, "x");
+        else if (op == "delete")
+            s.Delete(line);
+        else if (op == "remove")
+            s.RemoveLines(line, 2);
+        else
+            s.InsertLines(line, {"x", "y"});
+        QCOMPARE(m.FbackupTopLine, dropped ? -1 : 50);
+    }
+
     void emptyStoreGetsALineWhenEdited() {
         THeadlessCodeMemoView m;
         m.Lines().Clear();
