@@ -119,10 +119,10 @@ int main() {
             view.SelectAll();
             selected = view.GetSelection().size();
         }));
-    std::printf("  typing one character: %.3f ms\n", MedianMs(typing));
-    std::printf("  Enter:                %.3f ms\n", MedianMs(enter));
-    std::printf("  Backspace:            %.3f ms\n", MedianMs(backspace));
-    std::printf("  undo of a 100-character typing run: %.3f ms\n", MedianMs(undo));
+    std::printf("  typing one character: %.4f ms\n", MedianMs(typing));
+    std::printf("  Enter:                %.4f ms\n", MedianMs(enter));
+    std::printf("  Backspace:            %.4f ms\n", MedianMs(backspace));
+    std::printf("  undo of a 100-character typing run: %.4f ms\n", MedianMs(undo));
     std::printf("  SelectAll + GetSelection (%lld characters): %.2f ms\n", static_cast<long long>(selected),
                 MedianMs(selectAll));
     return 0;
