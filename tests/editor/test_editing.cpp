@@ -235,6 +235,20 @@ private Q_SLOTS:
         QCOMPARE(m.TopLine(), 60);
         m.MovePage(-1, false, true);
         QCOMPARE(CaretOf(m), QStringLiteral("0,0"));
+
+        m.ScrollLines(1); // Ctrl+Down: a caret above the new top line follows it
+        QCOMPARE(m.TopLine(), 1);
+        QCOMPARE(m.CurY(), 1);
+        m.SetCurY(40);
+        m.ScrollLines(-1); // Ctrl+Up: the caret just below the visible lines moves up one
+        QCOMPARE(m.TopLine(), 0);
+        QCOMPARE(m.CurY(), 39);
+
+        Fill(m, "a/b"); // all lines fit: the caret goes to the start instead
+        m.SetCurY(1);
+        m.SetCurX(1);
+        m.ScrollLines(1);
+        QCOMPARE(CaretOf(m), QStringLiteral("0,0"));
     }
 
     // Any mix of keys, undo and redo keeps the store consistent and the caret on a line.
