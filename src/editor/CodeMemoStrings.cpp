@@ -8,6 +8,7 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QtEndian>
+#include <algorithm>
 
 namespace {
 
@@ -57,6 +58,39 @@ QString DecodeUtf16(const char *p, qsizetype n, bool bigEndian) {
     return s;
 }
 
+// Most text is plain Latin-1, which is its own code-page byte: copied directly, only the rest goes
+// through the code-page conversion. Encodes straight from the lines, without the joined text.
+QByteArray EncodeAnsiLines(const QStringList &lines, const QList<int> &lengths) {
+    qsizetype size = 0;
+    for (const int l : lengths)
+        size += l + 2;
+    QByteArray out(size, Qt::Uninitialized);
+    char *d = out.data();
+    for (qsizetype line = 0; line < lines.size(); ++line) {
+        if (line > 0) {
+            *d++ = '\r';
+            *d++ = '\n';
+        }
+        const QString &text = lines.at(line);
+        const char16_t *p = reinterpret_cast<const char16_t *>(text.utf16());
+        const qsizetype n = text.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t c = p[i];
+            if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+                *d++ = char(c);
+                continue;
+            }
+            const qsizetype len =
+                QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(p[i + 1]) ? 2 : 1;
+            for (const char ch : EncodeAnsi(QStringView(p + i, len)))
+                *d++ = ch; // never more bytes than characters
+            i += len - 1;
+        }
+    }
+    out.truncate(d - out.data());
+    return out;
+}
+
 QByteArray EncodeUtf16(const QString &text, bool bigEndian) {
     QByteArray b(text.size() * 2, Qt::Uninitialized);
     if (bigEndian)
@@ -97,10 +131,24 @@ void TCodeMemoStrings::Changed() {
 }
 
 TLineProp *TCodeMemoStrings::NewLineProp() {
-    return &FLinesProp.emplace_back();
+    if (FPropsInLastBlock == kPropBlock) {
+        FLinesProp.push_back(std::make_unique<TLineProp[]>(kPropBlock));
+        FPropsInLastBlock = 0;
+    }
+    return &FLinesProp.back()[FPropsInLastBlock++];
+}
+
+int TCodeMemoStrings::MaxLength() const {
+    if (FMaxLengthStale) {
+        FMaxLength =
+            FListLengths.isEmpty() ? 0 : *std::max_element(FListLengths.cbegin(), FListLengths.cend());
+        FMaxLengthStale = false;
+    }
+    return FMaxLength;
 }
 
 void TCodeMemoStrings::AppendLine(QString &&s) {
+    LengthAdded(int(s.size()));
     FListLengths.append(int(s.size()));
     FLines.append(std::move(s));
     FSlots.push_back(NewLineProp());
@@ -127,8 +175,11 @@ void TCodeMemoStrings::Clear() {
         FMemo->Invalidate();
     }
     FLinesProp.clear();
+    FPropsInLastBlock = kPropBlock;
     FSlots.clear();
     FListLengths.clear();
+    FMaxLength = 0;
+    FMaxLengthStale = false;
     const bool hadLines = !FLines.isEmpty();
     FLines.clear();
     if (hadLines)
@@ -147,6 +198,7 @@ void TCodeMemoStrings::Insert(int i, const QString &s) {
         QString line = WithoutLineFeeds(ExpandTabs(piece, TabSize()));
         if (AboveTopLine(at))
             FMemo->InvalidateBackupTopLine();
+        LengthAdded(int(line.size()));
         FListLengths.insert(at, int(line.size()));
         FLines.insert(at, std::move(line));
         FSlots.insert(FSlots.begin() + at, nullptr);
@@ -164,6 +216,9 @@ void TCodeMemoStrings::Insert(int i, const QString &s) {
 void TCodeMemoStrings::RemoveLine(int i) {
     if (i < 0 || i >= Count())
         return;
+    if (AboveTopLine(i))
+        FMemo->InvalidateBackupTopLine();
+    LengthRemoved(FListLengths.at(i));
     FListLengths.removeAt(i);
     FLines.removeAt(i);
     FSlots.erase(FSlots.begin() + i);
@@ -175,6 +230,10 @@ void TCodeMemoStrings::RemoveLines(int i, int count) {
     count = qMin(count, Count() - i);
     if (count <= 0)
         return;
+    if (AboveTopLine(i))
+        FMemo->InvalidateBackupTopLine();
+    for (int k = i; k < i + count; ++k)
+        LengthRemoved(FListLengths.at(k));
     FListLengths.remove(i, count);
     FLines.remove(i, count);
     FSlots.erase(FSlots.begin() + i, FSlots.begin() + i + count);
@@ -186,10 +245,14 @@ void TCodeMemoStrings::InsertLines(int i, const QStringList &lines) {
         ListIndexError(i);
     if (lines.isEmpty())
         return;
+    if (AboveTopLine(i))
+        FMemo->InvalidateBackupTopLine();
     QList<int> lengths;
     lengths.reserve(lines.size());
-    for (const QString &l : lines)
+    for (const QString &l : lines) {
         lengths.append(int(l.size()));
+        LengthAdded(int(l.size()));
+    }
     FListLengths.insert(i, lines.size(), 0);
     std::copy(lengths.cbegin(), lengths.cend(), FListLengths.begin() + i);
     FLines.insert(i, lines.size(), QString());
@@ -226,6 +289,9 @@ void TCodeMemoStrings::Put(int i, const QString &s) {
     if (i < 0 || i >= Count())
         ListIndexError(i);
     QString line = WithoutLineFeeds(ExpandTabs(s, TabSize()));
+    if (line.size() < FMaxLength)
+        LengthRemoved(FListLengths.at(i));
+    LengthAdded(int(line.size()));
     FListLengths[i] = int(line.size());
     if (AboveTopLine(i))
         FMemo->InvalidateBackupTopLine();
@@ -282,8 +348,12 @@ void TCodeMemoStrings::BeginUpdate() {
 void TCodeMemoStrings::EndUpdate() {
     if (FUpdateCount == 0)
         return;
-    if (--FUpdateCount == 0 && FLockCount > 0)
-        --FLockCount;
+    if (--FUpdateCount == 0) {
+        if (FLockCount > 0)
+            --FLockCount;
+        if (FMemo && FNotifyAttached)
+            FMemo->UpdateBracketClosed();
+    }
 }
 
 QString TCodeMemoStrings::Text() const {
@@ -308,8 +378,11 @@ void TCodeMemoStrings::LoadDecoded(const QString &text) {
     const QChar *p = text.constData();
     const qsizetype n = text.size();
     const int tabSize = TabSize();
-    FLines.reserve(FLines.size() + n / 16);
-    FListLengths.reserve(FListLengths.size() + n / 16);
+    // Every line but the last ends in a break, so the breaks bound the number of lines.
+    const qsizetype breaks = text.count(QLatin1Char('\n')) + text.count(QLatin1Char('\r')) + 1;
+    FLines.reserve(FLines.size() + breaks);
+    FListLengths.reserve(FListLengths.size() + breaks);
+    FSlots.reserve(FSlots.size() + size_t(breaks));
     qsizetype i = 0;
     while (i < n) {
         const qsizetype start = i;
@@ -323,6 +396,7 @@ void TCodeMemoStrings::LoadDecoded(const QString &text) {
         QString line(p + start, i - start);
         if (tab)
             line = ExpandTabs(line, tabSize);
+        LengthAdded(int(line.size()));
         FListLengths.append(int(line.size()));
         FLines.append(std::move(line));
         FSlots.push_back(NewLineProp());
@@ -408,7 +482,7 @@ void TCodeMemoStrings::LoadFromBytes(const QByteArray &bytes) {
         TLoadGuard guard{this, &FNotifyAttached};
         LoadBytes(bytes);
     }
-    ResetLineStates();
+    // No ResetLineStates: every line now has a fresh record, so all are lmUnmodified already.
     if (FMemo)
         FMemo->Invalidate();
 }
@@ -431,7 +505,7 @@ void TCodeMemoStrings::LoadFromFile(const QString &fileName) {
         f.close();
         LoadBytes(bytes);
     }
-    ResetLineStates();
+    // No ResetLineStates: every line now has a fresh record, so all are lmUnmodified already.
     if (FMemo)
         FMemo->Invalidate();
 }
@@ -441,6 +515,8 @@ TTextEncoding TCodeMemoStrings::Encoding() const {
 }
 
 QByteArray TCodeMemoStrings::EncodedText() const {
+    if (Encoding() == TTextEncoding::Ansi)
+        return EncodeAnsiLines(FLines, FListLengths);
     const QString text = Text();
     switch (Encoding()) {
     case TTextEncoding::Utf8:
@@ -452,7 +528,7 @@ QByteArray TCodeMemoStrings::EncodedText() const {
     case TTextEncoding::Ansi:
         break;
     }
-    return EncodeAnsi(text);
+    return EncodeAnsi(text); // not reached: Ansi is handled above
 }
 
 void TCodeMemoStrings::SaveToFile(const QString &fileName) {

@@ -5,7 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <deque>
+#include <memory>
 #include <vector>
 
 // Encodings a file can be loaded in; Ansi is the active code page (Windows-1252 off Windows).
@@ -46,6 +46,9 @@ public:
     virtual void ShiftBookmarksAndMarkers(int fromLine, int count) = 0;
     virtual void BeginLoad() = 0; // clear FLetRefresh
     virtual void EndLoad() = 0;   // set FLetRefresh, FMaxLength from the lengths; LinesChanged follows
+    // The outermost update bracket closed. No change notification is sent, but a view whose paint
+    // requests were skipped inside the bracket needs one more repaint.
+    virtual void UpdateBracketClosed() {}
 };
 
 // The text view's line store: lines, a TLineProp and a length per line, nested update brackets
@@ -72,6 +75,9 @@ public:
     TLineProp *LineProp(int i) const; // nullptr when the line has none
     TLineProp *EnsureLineProp(int i); // creates and registers one on demand
     const QList<int> &ListLengths() const { return FListLengths; }
+    // Longest line, kept up to date as lines change; rescans the lengths only after the longest
+    // line shrank or went away.
+    int MaxLength() const;
     void *Objects(int i) const;           // the line's FObject; nullptr out of range
     void SetObjects(int i, void *object); // ignored out of range
 
@@ -120,10 +126,27 @@ private:
 
     ICodeMemoView *FMemo = nullptr;
     QStringList FLines;
-    std::vector<TLineProp *> FSlots;  // parallel to FLines; entries point into FLinesProp
-    std::deque<TLineProp> FLinesProp; // a deque keeps the records' addresses stable as it grows
+    std::vector<TLineProp *> FSlots; // parallel to FLines; entries point into FLinesProp
+    // Registry owning every record, in fixed blocks: addresses stay stable as it grows, and a load
+    // of many lines allocates and releases a few blocks instead of one record each.
+    static constexpr int kPropBlock = 4096;
+    std::vector<std::unique_ptr<TLineProp[]>> FLinesProp;
+    int FPropsInLastBlock = kPropBlock;
     QList<int> FListLengths;
     bool FNotifyAttached = true; // the view's LinesChanged hears of changes
+    mutable int FMaxLength = 0;
+    mutable bool FMaxLengthStale = false;
+    // While stale, FMaxLength can only be too high, so a length reaching it is the true maximum.
+    void LengthAdded(int length) {
+        if (length >= FMaxLength) {
+            FMaxLength = length;
+            FMaxLengthStale = false;
+        }
+    }
+    void LengthRemoved(int length) {
+        if (length == FMaxLength)
+            FMaxLengthStale = true;
+    }
     int FUpdateCount = 0;
     bool FDeleting = false;
     bool FHasEncoding = false;
