@@ -7,6 +7,7 @@
 #include "platform/Environment.h"
 #include "platform/FileOps.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -658,6 +659,16 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event) {
         }
         break;
     }
+    case QEvent::Wheel:
+        // The wheel over a drop-down without focus scrolls the page; under styles where it would
+        // change the value, that change would never be committed.
+        if (qobject_cast<QComboBox *>(control) && !control->hasFocus()) {
+            for (auto *scroll : {scrDetails, ScrollBox1})
+                if (scroll->widget()->isAncestorOf(control))
+                    QApplication::sendEvent(scroll->verticalScrollBar(), event);
+            return true;
+        }
+        break;
     case QEvent::KeyPress:
         if (auto *edit = qobject_cast<QLineEdit *>(control))
             return FilterFieldKey(edit, static_cast<QKeyEvent *>(event));

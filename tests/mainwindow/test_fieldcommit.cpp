@@ -1,6 +1,10 @@
 // Committing field edits when a field loses the focus.
 #include "MainWindowFixture.h"
 
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QWheelEvent>
+
 class TestFieldCommit : public QObject {
     Q_OBJECT
 
@@ -189,6 +193,19 @@ private Q_SLOTS:
         w->lbxEntriesClick();
         EnterAndLeave(*w, origin);
         QCOMPARE(w->FEntries[1].Origin, QStringLiteral("MS_SEL_SERVER"));
+    }
+
+    void wheelOverAnUnfocusedDropDownChangesNothing() {
+        TWindowFixture f;
+        auto w = f.Window(f.Copy("three.ini"));
+        auto *system = Find<QComboBox>(*w, "cbxSystem");
+        const int index = system->currentIndex();
+        const QPoint centre = system->rect().center();
+        QWheelEvent wheel(centre, system->mapToGlobal(centre), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(system, &wheel);
+        QCOMPARE(system->currentIndex(), index);
+        QVERIFY(w->scrDetails->verticalScrollBar()->value() > 0); // the page scrolled instead
     }
 
     void typingLimits_data() {
