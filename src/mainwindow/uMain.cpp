@@ -27,6 +27,7 @@
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTimer>
+#include <optional>
 #include <tuple>
 
 static void InitIconResources() {
@@ -41,6 +42,7 @@ constexpr int FieldHeight = 21;
 constexpr int FullWidth = 337;
 constexpr int LabelGap = 8;
 constexpr int TextLimit = 50;
+constexpr int fnMSSysName = 7;
 
 // Field numbers whose edits take digits only from the keyboard, and those limited to 50 characters.
 bool IsDigitsField(int tag) {
@@ -617,6 +619,13 @@ bool TfrmMain::FilterFieldKey(QLineEdit *edit, QKeyEvent *event) const {
     return false;
 }
 
+QScrollArea *TfrmMain::PageScrollOf(const QWidget *control) const {
+    for (QScrollArea *scroll : {scrDetails, ScrollBox1})
+        if (scroll->widget()->isAncestorOf(control))
+            return scroll;
+    return nullptr;
+}
+
 bool TfrmMain::eventFilter(QObject *watched, QEvent *event) {
     if (watched == grpSapLogon && event->type() == QEvent::Resize) {
         const int width = grpSapLogon->width();
@@ -642,9 +651,8 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event) {
         if (reason == Qt::PopupFocusReason)
             break;
         Guard([this, control] { ShowHelp(control); });
-        for (auto *scroll : {scrDetails, ScrollBox1})
-            if (scroll->widget()->isAncestorOf(control))
-                scroll->ensureWidgetVisible(control, 0, 8);
+        if (QScrollArea *page = PageScrollOf(control))
+            page->ensureWidgetVisible(control, 0, 8);
         break;
     }
     case QEvent::FocusOut: {
@@ -663,9 +671,8 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event) {
         // The wheel over a drop-down without focus scrolls the page; under styles where it would
         // change the value, that change would never be committed.
         if (qobject_cast<QComboBox *>(control) && !control->hasFocus()) {
-            for (auto *scroll : {scrDetails, ScrollBox1})
-                if (scroll->widget()->isAncestorOf(control))
-                    QApplication::sendEvent(scroll->verticalScrollBar(), event);
+            if (QScrollArea *page = PageScrollOf(control))
+                QApplication::sendEvent(page->verticalScrollBar(), event);
             return true;
         }
         break;
@@ -827,128 +834,107 @@ void TfrmMain::SelectRowAndShow(int row) {
 // ---------------------------------------------------------------------------------------------
 // Field commit and help
 
+namespace {
+// What a field control holds as text. A drop-down whose stored value matches none of its items
+// shows no choice and yields nothing: leaving it keeps the stored value.
+std::optional<QString> ControlText(const QWidget *control) {
+    if (const auto *combo = qobject_cast<const QComboBox *>(control))
+        return combo->currentIndex() < 0 ? std::nullopt : std::optional<QString>(combo->currentText());
+    if (const auto *edit = qobject_cast<const QLineEdit *>(control))
+        return edit->text();
+    return std::nullopt;
+}
+} // namespace
+
 void TfrmMain::ReadModification(QWidget *sender) {
     if (qobject_cast<QLineEdit *>(sender) || qobject_cast<QComboBox *>(sender))
         sender->setPalette(QPalette());
     const int row = SelectedRow();
-    if (row < 0 || FEntries.isEmpty() || row >= FEntries.size())
+    if (row < 0 || row >= FEntries.size())
         return;
 
     const int tag = TagOf(sender);
-    bool regenerated = false;
-    auto markChanged = [this] { FModified = true; };
-    if (tag >= 1 && tag <= tyEntry::FieldCount) {
-        QString text;
-        if (auto *combo = qobject_cast<QComboBox *>(sender)) {
-            // A stored value that matches no item shows as no choice; leaving it keeps the value.
-            if (combo->currentIndex() < 0) {
-                BuildFileContent();
-                ShowModified();
-                return;
-            }
-            text = combo->currentText();
-        } else if (auto *edit = qobject_cast<QLineEdit *>(sender)) {
-            text = edit->text();
+    const std::optional<QString> text = ControlText(sender);
+    bool changed = false;
+    auto commitText = [&](QString &stored) {
+        if (text && TrimControl(*text) != stored) {
+            stored = TrimControl(*text);
+            changed = true;
         }
-        text = TrimControl(text);
-        QString &stored = FEntries[row].field(tag - 1);
-        if (text != stored) {
-            markChanged();
-            stored = text;
-            if (tag == fnDescription || (tag == 7 && chkSID->isChecked())) {
-                RefreshEntryList();
-                SelectRowAndShow(row);
-                regenerated = true;
-            }
-            if (tag == 7)
-                RefreshMSLastList();
+    };
+    auto commitInt = [&](qint32 &stored, bool strict) {
+        if (!text)
+            return;
+        qint32 value = 0;
+        if (!TryStrToInt(*text, value)) {
+            if (strict)
+                throw EAppError(QStringLiteral("'%1' n'est pas une valeur entière correcte").arg(*text));
+            value = 0;
         }
-    } else if (tag >= fnSessManNewKey && tag <= fnNormY) {
-        tyConfiguration &cfg = FGlobal.Configuration;
-        auto commitInt = [&](qint32 &stored, bool strict) {
-            QString text;
-            if (auto *combo = qobject_cast<QComboBox *>(sender)) {
-                if (combo->currentIndex() < 0)
-                    return;
-                text = combo->currentText();
-            } else {
-                text = qobject_cast<QLineEdit *>(sender)->text();
-            }
-            qint32 value = 0;
-            if (!TryStrToInt(text, value)) {
-                if (strict)
-                    throw EAppError(QStringLiteral("'%1' n'est pas une valeur entière correcte").arg(text));
-                value = 0;
-            }
-            if (value != stored) {
-                markChanged();
-                stored = value;
-            }
-        };
-        auto commitBool = [&](bool &stored) {
-            const bool checked = qobject_cast<QCheckBox *>(sender)->isChecked();
-            if (checked != stored) {
-                markChanged();
-                stored = checked;
-            }
-        };
-        auto commitText = [&](QString &stored) {
-            QString text;
-            if (auto *combo = qobject_cast<QComboBox *>(sender)) {
-                if (combo->currentIndex() < 0)
-                    return;
-                text = combo->currentText();
-            } else {
-                text = qobject_cast<QLineEdit *>(sender)->text();
-            }
-            text = TrimControl(text);
-            if (text != stored) {
-                markChanged();
-                stored = text;
-            }
-        };
-        switch (tag) {
-        case fnSessManNewKey:
-            commitInt(cfg.SessManNewKey, true);
-            break;
-        case fnMessageServerTimeout:
-            commitInt(cfg.MessageServerTimeout, true);
-            break;
-        case fnWithWizard:
-            commitBool(cfg.WithWizard);
-            break;
-        case fnConfirmDelete:
-            commitBool(cfg.ConfirmDelete);
-            break;
-        case fnNoEditFunctionality:
-            commitBool(cfg.NoEditFunctionality);
-            break;
-        case fnSapguiHexdumpActivated:
-            commitBool(cfg.SapguiHexdumpActivated);
-            break;
-        case fnSapguiTraceActivated:
-            commitBool(cfg.SapguiTraceActivated);
-            break;
-        case fnSapguiTraceLevel:
-            commitInt(cfg.SapguiTraceLevel, false);
-            break;
-        case fnSapguiNTCmdOpts:
-            commitText(cfg.SapguiNTCmdOpts);
-            break;
-        case fnMSLast:
-            commitText(FGlobal.MSLast.MSLast);
-            break;
-        case fnNormX:
-            commitInt(FGlobal.MSWinPos.NormX, true);
-            break;
-        case fnNormY:
-            commitInt(FGlobal.MSWinPos.NormY, true);
-            break;
-        default:
-            break;
-        }
+        changed = value != stored;
+        stored = value;
+    };
+    auto commitBool = [&](bool &stored) {
+        const bool checked = qobject_cast<QCheckBox *>(sender)->isChecked();
+        changed = checked != stored;
+        stored = checked;
+    };
+
+    tyConfiguration &cfg = FGlobal.Configuration;
+    switch (tag) {
+    case fnSessManNewKey:
+        commitInt(cfg.SessManNewKey, true);
+        break;
+    case fnMessageServerTimeout:
+        commitInt(cfg.MessageServerTimeout, true);
+        break;
+    case fnWithWizard:
+        commitBool(cfg.WithWizard);
+        break;
+    case fnConfirmDelete:
+        commitBool(cfg.ConfirmDelete);
+        break;
+    case fnNoEditFunctionality:
+        commitBool(cfg.NoEditFunctionality);
+        break;
+    case fnSapguiHexdumpActivated:
+        commitBool(cfg.SapguiHexdumpActivated);
+        break;
+    case fnSapguiTraceActivated:
+        commitBool(cfg.SapguiTraceActivated);
+        break;
+    case fnSapguiTraceLevel:
+        commitInt(cfg.SapguiTraceLevel, false);
+        break;
+    case fnSapguiNTCmdOpts:
+        commitText(cfg.SapguiNTCmdOpts);
+        break;
+    case fnMSLast:
+        commitText(FGlobal.MSLast.MSLast);
+        break;
+    case fnNormX:
+        commitInt(FGlobal.MSWinPos.NormX, true);
+        break;
+    case fnNormY:
+        commitInt(FGlobal.MSWinPos.NormY, true);
+        break;
+    default:
+        if (tag >= 1 && tag <= tyEntry::FieldCount)
+            commitText(FEntries[row].field(tag - 1));
+        break;
     }
-    // The refill above already regenerated the text from the same model.
+
+    bool regenerated = false;
+    if (changed) {
+        FModified = true;
+        if (tag == fnDescription || (tag == fnMSSysName && chkSID->isChecked())) {
+            RefreshEntryList();
+            SelectRowAndShow(row);
+            regenerated = true; // the refill regenerated the text from this very model
+        }
+        if (tag == fnMSSysName)
+            RefreshMSLastList();
+    }
     if (!regenerated)
         BuildFileContent();
     ShowModified();

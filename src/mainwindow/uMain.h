@@ -124,6 +124,7 @@ private:
     void FocusDescription();
     void RefreshFileContentView();
     bool FilterFieldKey(QLineEdit *edit, QKeyEvent *event) const;
+    QScrollArea *PageScrollOf(const QWidget *control) const; // the scrolling page holding a field
 
     QStringList FCommandLine;
     bool FShown = false;
