@@ -141,6 +141,33 @@ private Q_SLOTS:
         }
     }
 
+    void integerParse_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("value");
+        QTest::newRow("leading blanks") << "  12" << true << 12;
+        QTest::newRow("plus sign") << "+7" << true << 7;
+        QTest::newRow("0x with minus") << "-0x10" << true << -16;
+        QTest::newRow("x prefix") << "x1f" << true << 31;
+        QTest::newRow("top half of hex is negative") << "$FFFFFFFF" << true << -1;
+        QTest::newRow("nine hex digits") << "$123456789" << false << 0;
+        QTest::newRow("smallest") << "-2147483648" << true << int(-2147483648LL);
+        QTest::newRow("one too many") << "2147483648" << false << 0;
+        QTest::newRow("trailing blank") << "12 " << false << 0;
+        QTest::newRow("prefix alone") << "0x" << false << 0;
+        QTest::newRow("sign alone") << "-" << false << 0;
+        QTest::newRow("empty") << "" << false << 0;
+    }
+    void integerParse() {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(int, value);
+        qint32 parsed = 0;
+        QCOMPARE(TryStrToInt(text, parsed), ok);
+        if (ok)
+            QCOMPARE(parsed, value);
+    }
+
     void checkBoxes() {
         TWindowFixture f;
         auto w = f.Window(f.Copy("three.ini"));
