@@ -1,5 +1,7 @@
+#include "about/uAbout102.h"
 #include "mainwindow/MessageDialogs.h"
 #include "mainwindow/uMain.h"
+#include "usage/uIncMatomo.h"
 
 #include <QApplication>
 
@@ -32,7 +34,11 @@ int main(int argc, char *argv[]) {
 
     TfrmMain frmMain;
     frmMain.SetCommandLine(TApplication::arguments().mid(1));
-    // Hooks for the about box and the start-up usage hit are wired here once those parts exist.
+    frmMain.showAbout = [](QWidget *parent) {
+        TfrmAbout102 box(parent);
+        box.exec();
+    };
+    frmMain.sendUsageHit = [] { SendUsageHit(); };
     frmMain.show();
     return TApplication::exec();
 }

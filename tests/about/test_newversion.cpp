@@ -114,29 +114,6 @@ private Q_SLOTS:
         QCOMPARE(SetupPackageName(runbefore), name);
     }
 
-    void readsProfileValues_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("plain") << "[file1]\r\nnewversion=1.2\r\n"
-                               << "1.2";
-        QTest::newRow("any case, blanks") << "  [ FILE1 ]\nNewVersion =  1.2  \n"
-                                          << "1.2";
-        QTest::newRow("quoted") << "[file1]\nnewversion=\" 1.2 \"\n"
-                                << " 1.2 ";
-        QTest::newRow("other section") << "[update]\nnewversion=1.2\n[file1]\nx=1\n"
-                                       << "";
-        QTest::newRow("first section wins") << "[file1]\nx=1\n[file1]\nnewversion=1.2\n"
-                                            << "";
-        QTest::newRow("missing") << ""
-                                 << "";
-        QTest::newRow("cut at 2047") << "[file1]\nnewversion=" + QString(3000, u'7') << QString(2047, u'7');
-    }
-    void readsProfileValues() {
-        QFETCH(QString, text);
-        QFETCH(QString, value);
-        QCOMPARE(ProfileValue(text, QStringLiteral("file1"), QStringLiteral("newversion")), value);
-    }
-
     void checksAgainstTheServer_data() {
         QTest::addColumn<QByteArray>("file");
         QTest::addColumn<bool>("newer");
