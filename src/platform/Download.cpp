@@ -36,6 +36,7 @@ bool fetch(const QUrl &url, const QString &fileName, int timeLimitMs) {
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QTimer limit;
     limit.setSingleShot(true);
+    limit.setTimerType(Qt::PreciseTimer); // a coarse timer may overrun 5 s by a quarter second
     QObject::connect(&limit, &QTimer::timeout, reply.get(), &QNetworkReply::abort);
     limit.start(timeLimitMs);
     if (!reply->isFinished())
