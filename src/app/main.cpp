@@ -40,5 +40,9 @@ int main(int argc, char *argv[]) {
     };
     frmMain.sendUsageHit = [] { SendUsageHit(); };
     frmMain.show();
+    // The window may have been closed while the start-up request was waited for; the event loop
+    // would then wait for a window that never comes back.
+    if (!frmMain.isVisible())
+        return 0;
     return TApplication::exec();
 }

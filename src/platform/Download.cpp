@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -66,9 +67,13 @@ bool DownloadFile(const QString &URL, const QString &FileName, int TimeLimitMs) 
 }
 
 QString TempFileName(const QString &Extension) {
+    // tempPath() is empty when TMPDIR names no folder: never fall back to the file-system root.
+    const QString folder = QDir::tempPath();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return {};
     QString name;
     {
-        QTemporaryFile placeholder(QDir::tempPath() + QStringLiteral("/XXXXXXXX.tmp"));
+        QTemporaryFile placeholder(folder + QStringLiteral("/XXXXXXXX.tmp"));
         if (placeholder.open())
             name = QDir::toNativeSeparators(placeholder.fileName());
     } // the placeholder is removed here; only its name was wanted
