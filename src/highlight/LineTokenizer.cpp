@@ -1,10 +1,44 @@
 #include "highlight/LineTokenizer.h"
 
+#include <algorithm>
+
 namespace {
 
 QChar Fold(QChar c) {
     const char16_t u = c.unicode();
     return (u >= u'a' && u <= u'z') ? QChar(char16_t(u - 32)) : c;
+}
+
+// Substring test by a scan for the first character, much cheaper than a general search on
+// the short delimiters used here.
+bool ContainsText(QStringView hay, const QString &needle) {
+    if (needle.isEmpty())
+        return true;
+    const QChar first = needle[0];
+    const qsizetype n = needle.size();
+    for (qsizetype p = hay.indexOf(first); p >= 0 && p + n <= hay.size(); p = hay.indexOf(first, p + 1))
+        if (hay.mid(p, n) == needle)
+            return true;
+    return false;
+}
+
+qsizetype FindText(QStringView hay, QStringView needle, qsizetype from) {
+    const qsizetype m = needle.size();
+    if (m == 0)
+        return -1;
+    const QChar first = needle[0];
+    const QStringView tail = needle.mid(1);
+    for (qsizetype i = from, last = hay.size() - m; i <= last; ++i)
+        if (hay[i] == first && hay.mid(i + 1, m - 1) == tail)
+            return i;
+    return -1;
+}
+
+bool InSet(QChar c, const QString &set) {
+    for (QChar d : set)
+        if (d == c)
+            return true;
+    return false;
 }
 
 QString FoldString(const QString &s) {
@@ -87,14 +121,18 @@ bool TLineTokenizer::IsDelimiter(QChar c) const {
 }
 
 bool TLineTokenizer::WordIsURL(QStringView word) {
-    static const char *const prefixes[] = {"http://", "mailto:", "www.",   "https://",
-                                           "ftp://",  "nntp://", "file://"};
-    for (const char *p : prefixes) {
-        const qsizetype n = qsizetype(strlen(p));
+    static const QLatin1StringView prefixes[] = {QLatin1StringView("http://"), QLatin1StringView("mailto:"),
+                                                 QLatin1StringView("www."),    QLatin1StringView("https://"),
+                                                 QLatin1StringView("ftp://"),  QLatin1StringView("nntp://"),
+                                                 QLatin1StringView("file://")};
+    if (word.size() < 4 || !QStringView(u"hmwfnHMWFN").contains(word[0]))
+        return false;
+    for (QLatin1StringView p : prefixes) {
+        const qsizetype n = p.size();
         if (word.size() < n)
             continue;
         qsizetype k = 0;
-        while (k < n && word[k].toLower() == QLatin1Char(p[k]))
+        while (k < n && word[k].toLower() == p[k])
             ++k;
         if (k == n)
             return true;
@@ -398,32 +436,86 @@ void TLineTokenizer::ScanLineComments(const QString &line, TStyle &st, bool &ope
     // Most lines hold no delimiter at all and leave the state as it is.
     if (!s->HasCommentStyles()) {
         const QString &needed = st.isComment > 0 ? close : open;
-        if (!needed.isEmpty() && !line.contains(needed) &&
-            (st.isComment > 0 || s->LineComment.isEmpty() || s->LineComment.contains(QLatin1Char(',')) ||
-             !line.contains(s->LineComment)))
+        const QString &lc = s->LineComment;
+        if (!needed.isEmpty() && !ContainsText(line, needed) &&
+            (st.isComment > 0 || lc.isEmpty() || lc == needed ||
+             (!lc.contains(QLatin1Char(',')) && !ContainsText(line, lc))))
             return;
     }
-    const QList<QStringView> words = UrlAware ? SplitUrlWords(line) : QList<QStringView>{QStringView(line)};
-    for (QStringView w : words) {
-        if (UrlAware && WordIsURL(w))
-            continue;
+    const QString &lcSpec = s->LineComment;
+    const bool plain = !s->HasCommentStyles() && !lcSpec.contains(QLatin1Char(','));
+    const QChar literal = !s->Literal.isEmpty() ? s->Literal[0] : QChar(0);
+    auto freeOfDelims = [&](const QString &t) {
+        return std::none_of(t.cbegin(), t.cend(),
+                            [&](QChar c) { return InSet(c, URLDelimiters) || c == literal; });
+    };
+    if (plain && UrlAware && freeOfDelims(open) && freeOfDelims(close) && freeOfDelims(lcSpec) &&
+        !line.contains(literal)) {
+        // Jump from delimiter to delimiter; each one lies inside a single word, so only the word
+        // around it needs looking at.
+        const qsizetype n = line.size();
+        qsizetype pos = 0;
+        for (;;) {
+            qsizetype p, len;
+            bool opening = false;
+            if (st.isComment > 0) {
+                p = FindText(line, close, pos);
+                len = close.size();
+                if (p < 0)
+                    return;
+            } else {
+                p = FindText(line, open, pos);
+                const qsizetype q = FindText(line, lcSpec, pos);
+                if (p < 0 && q < 0)
+                    return;
+                opening = p >= 0 && (q < 0 || p <= q);
+                if (opening) {
+                    len = open.size();
+                } else {
+                    p = q;
+                    len = lcSpec.size();
+                }
+            }
+            qsizetype ws = p, we = p;
+            while (ws > 0 && !InSet(line[ws - 1], URLDelimiters))
+                --ws;
+            while (we < n && !InSet(line[we], URLDelimiters))
+                ++we;
+            if (WordIsURL(QStringView(line).mid(ws, we - ws))) {
+                pos = we;
+                continue;
+            }
+            if (st.isComment > 0) {
+                st.isComment--;
+                st.ctype = -1;
+            } else if (opening) {
+                st.isComment++;
+                st.index = -1;
+                st.ctype = 255;
+                openerFound = true;
+            } else {
+                return; // a line comment ends the line
+            }
+            pos = p + len;
+        }
+    }
+    auto consume = [&](QStringView w) {
         while (!w.isEmpty()) {
             if (st.isComment > 0) {
                 const TCommentMatch m = s->FindCommentEnd(w);
                 if (m.Pos == 0)
-                    break;
+                    return true;
                 w = w.mid(m.Pos - 1 + m.Len);
                 st.isComment--;
                 st.ctype = -1;
                 continue;
             }
             if (st.isBracket)
-                break;
+                return true;
             const TCommentMatch m = s->FindCommentStart(w);
-            const int lc =
-                s->LineComment.isEmpty() ? 0 : TCustomMemoStyler::LineCommentPos(s->LineComment, w);
+            const int lc = lcSpec.isEmpty() ? 0 : TCustomMemoStyler::LineCommentPos(lcSpec, w);
             if (m.Pos == 0 && lc == 0)
-                break;
+                return true;
             if (m.Pos > 0 && (lc == 0 || m.Pos <= lc)) {
                 w = w.mid(m.Pos - 1 + m.Len);
                 st.isComment++;
@@ -432,8 +524,36 @@ void TLineTokenizer::ScanLineComments(const QString &line, TStyle &st, bool &ope
                 openerFound = true;
                 continue;
             }
-            return; // a line comment ends the line
+            return false; // a line comment ends the line
         }
+        return true;
+    };
+    if (!UrlAware) {
+        consume(line);
+        return;
+    }
+    // The words of SplitUrlWords, walked in place; runs of URL delimiters hold no comment text.
+    const qsizetype n = line.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const qsizetype start = i;
+        const bool delims = InSet(line[i], URLDelimiters);
+        while (i < n) {
+            if (line[i] == literal) {
+                i += 2;
+                continue;
+            }
+            if (InSet(line[i], URLDelimiters) != delims)
+                break;
+            ++i;
+        }
+        const QStringView w = QStringView(line).mid(start, qMin(i, n) - start);
+        if (delims && !w.contains(literal))
+            continue;
+        if (WordIsURL(w))
+            continue;
+        if (!consume(w))
+            return;
     }
 }
 

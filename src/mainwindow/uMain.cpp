@@ -5,6 +5,7 @@
 #include "mainwindow/MessageDialogs.h"
 #include "platform/AppError.h"
 #include "platform/Environment.h"
+#include "platform/FileOps.h"
 
 #include <QBoxLayout>
 #include <QCheckBox>
@@ -162,7 +163,7 @@ void SelectComboItem(QComboBox *combo, const QString &value) {
 // ---------------------------------------------------------------------------------------------
 // Construction
 
-TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent), FLines(nullptr), FDocument(FLines) {
+TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent), FDocument(FLines) {
     InitIconResources();
     setObjectName(QStringLiteral("frmMain"));
     setAccessibleName(ApplicationTitle());
@@ -975,7 +976,7 @@ void TfrmMain::FormShow() {
     if (FCommandLine.isEmpty())
         return;
     FSapLogon = FCommandLine.first();
-    if (QFileInfo(FSapLogon).isFile()) {
+    if (FileExists(FSapLogon)) {
         OpenFile(FSapLogon);
     } else {
         FSapLogon.clear();
@@ -996,7 +997,7 @@ void TfrmMain::bbtOpenClick() {
     // Cancelling leaves the document as it is; it must not re-read the file over unsaved changes.
     if (!chosen)
         return;
-    if (QFileInfo(*chosen).isFile()) {
+    if (FileExists(*chosen)) {
         OpenFile(*chosen);
         UpdateButtons();
     } else {
@@ -1006,14 +1007,14 @@ void TfrmMain::bbtOpenClick() {
 
 void TfrmMain::bbtFindClick() {
     QString candidate = GetWindowsDir() + QStringLiteral("saplogon.ini");
-    if (!QFileInfo(candidate).isFile()) {
+    if (!FileExists(candidate)) {
         // Windows matches names without case; a Wine folder may hold the file under another case.
         const QStringList found =
             QDir(GetWindowsDir()).entryList({QStringLiteral("saplogon.ini")}, QDir::Files, QDir::Name);
         candidate = found.isEmpty() ? GetEnvVar(QStringLiteral("SAPLOGON_INI_FILE"))
                                     : GetWindowsDir() + found.first();
     }
-    if (!QFileInfo(candidate).isFile()) {
+    if (!FileExists(candidate)) {
         Dialogs().Message(this, QStringLiteral("File SAPLOGON.INI not found"), TMsgDlgType::mtError);
         return;
     }
@@ -1026,10 +1027,9 @@ void TfrmMain::bbtSaveClick() {
         return;
     FSapLogon = *chosen;
     edtSapLogon->setText(FSapLogon);
-    SaveWithBackup();
-    FLines.LoadFromFile(FSapLogon);
+    // Backup, write, reload of the lines from the written file, FModified cleared.
+    FDocument.Save();
     RefreshFileContentView();
-    FModified = false;
     ShowModified();
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "document/SapLogonDocument.h"
-#include "editor/CodeMemoStrings.h"
+#include "editor/HeadlessCodeMemoView.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -82,7 +82,9 @@ public:
     static QString OpenDialogFilter();
 
 private:
-    TCodeMemoStrings FLines;
+    // The text view's model; the File content page shows its lines.
+    THeadlessCodeMemoView FMemoModel;
+    TCodeMemoStrings &FLines = FMemoModel.Lines();
     SapLogonDocument FDocument;
 
 public:

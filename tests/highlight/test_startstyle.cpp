@@ -32,8 +32,19 @@ class TestStartStyle : public QObject {
 private Q_SLOTS:
     void init() { FStyler = CreateIniMemoStyler(); }
 
+    void agreesWithCarriedState_data() {
+        QTest::addColumn<QString>("literal");
+        QTest::newRow("plain text") << QString();
+        // a literal character in the text takes the word-by-word path
+        QTest::newRow("with a literal") << QStringLiteral("\\");
+    }
     void agreesWithCarriedState() {
-        TStringStyledLines lines(Text());
+        QFETCH(QString, literal);
+        FStyler->Literal = literal;
+        QStringList text = Text();
+        for (int i = 3; i < text.size(); i += 11)
+            text[i] += QStringLiteral(" a\\ #0b '#0' x");
+        TStringStyledLines lines(text);
         TLineTokenizer carried;
         Prepare(carried);
         TLineTokenizer cachedTok;
@@ -42,7 +53,7 @@ private Q_SLOTS:
         for (int l = 0; l < lines.LineCount(); ++l) {
             TLineTokenizer fresh;
             Prepare(fresh);
-            TStringStyledLines cold(Text());
+            TStringStyledLines cold(text);
             QCOMPARE(fresh.GetStartStyle(cold, l).isComment, st.isComment);
             // the shared one jumps around so that it starts from caches
             const int probe = (l * 37) % lines.LineCount();
