@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(qt6-base-dev cmake ninja-build g++ ca-certificates fonts-liberation
+packages=(qt6-base-dev libqt6svg6 cmake ninja-build g++ ca-certificates fonts-liberation
           desktop-file-utils appstream dpkg-dev file man-db)
 missing=()
 for p in "${packages[@]}"; do

@@ -215,10 +215,11 @@ void TfrmAbout102::FormCreate() {
 
     // The description may be wider than the box; the hint shows it whole.
     const QString os = OSDescription();
-    lblWindowsVersion->setText(os);
+    const int room = width() - 8 - lblWindowsVersion->x();
+    lblWindowsVersion->setText(lblWindowsVersion->fontMetrics().elidedText(os, Qt::ElideRight, room));
     lblWindowsVersion->setToolTip(os);
     lblWindowsVersion->setAccessibleName(os);
-    lblWindowsVersion->resize(width() - 8 - lblWindowsVersion->x(), lblWindowsVersion->sizeHint().height());
+    lblWindowsVersion->adjustSize();
     lblToolVersion->setText(BuildToolDescription());
     lblToolVersion->setAccessibleName(lblToolVersion->text());
     lblToolVersion->adjustSize();

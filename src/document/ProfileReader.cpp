@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <array>
 #include <vector>
 
 namespace {
@@ -37,6 +38,10 @@ size_t hashIgnoringAsciiCase(QStringView s) {
     size_t h = 1469598103934665603ull;
     for (QChar c : s)
         h = (h ^ foldAscii(c.unicode())) * 1099511628211ull;
+    // The multiplications only carry upwards; fold the high bits into the low ones used as slot.
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    h ^= h >> 33;
     return h;
 }
 
@@ -44,6 +49,22 @@ size_t hashIgnoringAsciiCase(QStringView s) {
 QStringView cutAtNul(QStringView s) {
     const qsizetype nul = s.indexOf(QChar(0));
     return nul < 0 ? s : s.left(nul);
+}
+
+// n for "Item<n>" in any letter case, n in decimal without sign or leading zero; else 0.
+qsizetype itemNumber(QStringView s) {
+    if (s.size() < 5 || s.size() > 14 || foldAscii(s[0].unicode()) != u'i' ||
+        foldAscii(s[1].unicode()) != u't' || foldAscii(s[2].unicode()) != u'e' ||
+        foldAscii(s[3].unicode()) != u'm' || s[4] == u'0')
+        return 0;
+    qsizetype n = 0;
+    for (qsizetype i = 4; i < s.size(); ++i) {
+        const char16_t c = s[i].unicode();
+        if (c < u'0' || c > u'9')
+            return 0;
+        n = n * 10 + (c - u'0');
+    }
+    return n;
 }
 
 QStringView trimBlanks(QStringView s) {
@@ -141,7 +162,7 @@ QString decodeProfileText(const QByteArray &b) {
 // The value or default as the API copies it into a 2048-character buffer: one pair of
 // matching quotes is dropped, and the copy keeps 2047 characters. When the text without its
 // opening quote fills the buffer, the API drops the last copied character instead of the
-// closing quote; that is kept, since it is what every profile reader of the system sees.
+// closing quote; kept, because SAP Logon reads such a value the same way.
 QString copyEntry(QStringView v) {
     constexpr qsizetype kBuffer = 2048;
     bool quoted = false;
@@ -168,6 +189,8 @@ struct ProfileReader::Parsed {
         int nameLen;
         int firstKey;
         int keyCount = 0;
+        enum class Layout { Unknown, Numbered, Indexed };
+        Layout layout = Layout::Unknown;
         std::vector<int> index; // open-addressing table of first keys by name, built on demand
     };
 
@@ -177,6 +200,15 @@ struct ProfileReader::Parsed {
     std::vector<Key> keys;
     std::vector<Section> sections;
     QHash<QString, int> sectionByName; // name with ASCII letters folded -> first such section
+    // Recent queries: a load asks for the same 19 section names 10,000 times over. A cached
+    // QString keeps its buffer alive, so a query sharing that buffer has the same text.
+    struct Recent {
+        QString query;
+        const Section *section = nullptr;
+    };
+    std::array<Recent, 32> recent;
+    size_t nextRecent = 0;
+    const Section *findSectionOfQuery(const QString &query);
 
     QStringView view(qsizetype start, int len) const { return QStringView(text).mid(start, len); }
     QStringView keyName(const Key &k) const { return view(k.nameStart, k.nameLen); }
@@ -185,6 +217,7 @@ struct ProfileReader::Parsed {
     void parse();
     const Section *findSection(QStringView name) const;
     const Key *findKey(const Section &s, QStringView name);
+    bool isNumberedItems(const Section &s) const;
 };
 
 void ProfileReader::Parsed::parse() {
@@ -196,7 +229,7 @@ void ProfileReader::Parsed::parse() {
                 return int(i);
         return int(len);
     };
-    sections.push_back({0, 0, 0, 0, {}}); // keys before the first header
+    sections.push_back({0, 0, 0, 0, Section::Layout::Unknown, {}}); // keys before the first header
     bool prevNameEmpty = false, havePrev = false;
     qsizetype i = 0;
     while (i < n) {
@@ -222,7 +255,8 @@ void ProfileReader::Parsed::parse() {
                     ++ns;
                 while (ne > ns && isBlank(s[ne - 1]))
                     --ne;
-                sections.push_back({ns, nulCut(ns, ne - ns), int(keys.size()), 0, {}});
+                sections.push_back(
+                    {ns, nulCut(ns, ne - ns), int(keys.size()), 0, Section::Layout::Unknown, {}});
                 havePrev = false;
                 continue;
             }
@@ -270,6 +304,23 @@ const ProfileReader::Parsed::Section *ProfileReader::Parsed::findSection(QString
     return it == sectionByName.cend() ? nullptr : &sections[it.value()];
 }
 
+// The layout SAPLOGON.INI sections have: keys "Item1", "Item2", ... in order.
+bool ProfileReader::Parsed::isNumberedItems(const Section &sec) const {
+    for (int i = 0; i < sec.keyCount; ++i)
+        if (itemNumber(keyName(keys[sec.firstKey + i])) != i + 1)
+            return false;
+    return true;
+}
+
+const ProfileReader::Parsed::Section *ProfileReader::Parsed::findSectionOfQuery(const QString &query) {
+    for (const Recent &r : recent)
+        if (!query.isEmpty() && r.query.constData() == query.constData() && r.query.size() == query.size())
+            return r.section;
+    const Section *sec = findSection(trimBlanks(cutAtNul(query)));
+    recent[nextRecent++ % recent.size()] = {query, sec};
+    return sec;
+}
+
 const ProfileReader::Parsed::Key *ProfileReader::Parsed::findKey(const Section &sec, QStringView name) {
     if (sec.keyCount <= 8) {
         for (int k = sec.firstKey; k < sec.firstKey + sec.keyCount; ++k)
@@ -277,7 +328,16 @@ const ProfileReader::Parsed::Key *ProfileReader::Parsed::findKey(const Section &
                 return &keys[k];
         return nullptr;
     }
-    auto &index = const_cast<Section &>(sec).index;
+    auto &mut = const_cast<Section &>(sec);
+    if (mut.layout == Section::Layout::Unknown)
+        mut.layout = isNumberedItems(sec) ? Section::Layout::Numbered : Section::Layout::Indexed;
+    if (mut.layout == Section::Layout::Numbered) {
+        // Key n is "Item<n>" for every n, so only that spelling of a number can match, and
+        // it names its position directly.
+        const qsizetype n = itemNumber(name);
+        return n >= 1 && n <= sec.keyCount ? &keys[sec.firstKey + n - 1] : nullptr;
+    }
+    auto &index = mut.index;
     if (index.empty()) {
         size_t cap = 16;
         while (cap < size_t(sec.keyCount) * 2)
@@ -406,7 +466,7 @@ QString ProfileReader::ReadString(const QString &section, const QString &key, co
     d = d.left(dl);
     if (p.source == Source::Unreadable)
         return d.left(2047).toString(); // the API copies the default as it stands then
-    if (const Parsed::Section *sec = p.findSection(trimBlanks(cutAtNul(section)))) {
+    if (const Parsed::Section *sec = const_cast<Parsed &>(p).findSectionOfQuery(section)) {
         if (const Parsed::Key *k = const_cast<Parsed &>(p).findKey(*sec, trimBlanks(cutAtNul(key)))) {
             if (k->valueStart >= 0)
                 return copyEntry(p.view(k->valueStart, k->valueLen));

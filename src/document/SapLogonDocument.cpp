@@ -123,6 +123,13 @@ void SapLogonDocument::BuildFileContent() {
     }
 }
 
+void SapLogonDocument::RenumberSessManKeys() {
+    for (qsizetype k = 0; k < FEntries.size(); ++k)
+        FEntries[k].SessManKey = QString::number(k + 1);
+    FGlobal.Configuration.SessManNewKey = qint32(FEntries.size() + 1);
+    FModified = true;
+}
+
 void SapLogonDocument::SaveWithBackup(const QDateTime &now) {
     const QString target = FSapLogon;
     // The new text is on disk before the old file moves aside, so a failed write leaves the

@@ -29,6 +29,8 @@ public:
     // The new text reaches the disk through a flushed temporary file; a failure leaves the
     // existing file untouched and raises EAppError.
     void SaveWithBackup(const QDateTime &now = QDateTime::currentDateTime());
+    // Session Manager keys 1..n in list order, SessManNewKey n + 1; sets FModified.
+    void RenumberSessManKeys();
     // SaveWithBackup, then the lines reloaded from the written file and FModified cleared.
     void Save(const QDateTime &now = QDateTime::currentDateTime());
 

@@ -134,8 +134,7 @@ void TCodeMemoModel::ReapplyCaret() {
 }
 
 void TCodeMemoModel::RecalcMaxLength() {
-    const QList<int> &l = FLines.ListLengths();
-    FMaxLength = l.isEmpty() ? 0 : *std::max_element(l.cbegin(), l.cend());
+    FMaxLength = FLines.MaxLength();
 }
 
 void TCodeMemoModel::ScrollCaretIntoView() {
@@ -226,6 +225,14 @@ void TCodeMemoModel::LinesChanged() {
 void TCodeMemoModel::EndLoad() {
     FLetRefresh = true;
     RecalcMaxLength();
+}
+
+void TCodeMemoModel::UpdateBracketClosed() {
+    if (!FLetRefresh)
+        return;
+    RecalcMaxLength();
+    UpdateScrollBars();
+    Invalidate();
 }
 
 void TCodeMemoModel::ShiftBookmarksAndMarkers(int fromLine, int count) {
@@ -563,6 +570,8 @@ void TCodeMemoModel::DeleteWordBack() {
     EnsureLine();
     ClearSelection();
     const int y = FCurY;
+    // Padded first, as for Backspace: in virtual space the first deletion would otherwise join
+    // the next line onto this one.
     PadLineTo(y, FCurX);
     const QString original = FLines.Get(y);
     const auto spaceBefore = [&](int x) {

@@ -45,6 +45,7 @@ public:
     void ShiftBookmarksAndMarkers(int fromLine, int count) override;
     void BeginLoad() override { FLetRefresh = false; }
     void EndLoad() override;
+    void UpdateBracketClosed() override;
 
     // Scrolling; the widget's geometry sets the visible counts.
     int LeftCol() const { return FLeftCol; }

@@ -8,6 +8,7 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QtEndian>
+#include <algorithm>
 
 namespace {
 
@@ -100,7 +101,17 @@ TLineProp *TCodeMemoStrings::NewLineProp() {
     return &FLinesProp.emplace_back();
 }
 
+int TCodeMemoStrings::MaxLength() const {
+    if (FMaxLengthStale) {
+        FMaxLength =
+            FListLengths.isEmpty() ? 0 : *std::max_element(FListLengths.cbegin(), FListLengths.cend());
+        FMaxLengthStale = false;
+    }
+    return FMaxLength;
+}
+
 void TCodeMemoStrings::AppendLine(QString &&s) {
+    LengthAdded(int(s.size()));
     FListLengths.append(int(s.size()));
     FLines.append(std::move(s));
     FSlots.push_back(NewLineProp());
@@ -129,6 +140,8 @@ void TCodeMemoStrings::Clear() {
     FLinesProp.clear();
     FSlots.clear();
     FListLengths.clear();
+    FMaxLength = 0;
+    FMaxLengthStale = false;
     const bool hadLines = !FLines.isEmpty();
     FLines.clear();
     if (hadLines)
@@ -147,6 +160,7 @@ void TCodeMemoStrings::Insert(int i, const QString &s) {
         QString line = WithoutLineFeeds(ExpandTabs(piece, TabSize()));
         if (AboveTopLine(at))
             FMemo->InvalidateBackupTopLine();
+        LengthAdded(int(line.size()));
         FListLengths.insert(at, int(line.size()));
         FLines.insert(at, std::move(line));
         FSlots.insert(FSlots.begin() + at, nullptr);
@@ -164,6 +178,7 @@ void TCodeMemoStrings::Insert(int i, const QString &s) {
 void TCodeMemoStrings::RemoveLine(int i) {
     if (i < 0 || i >= Count())
         return;
+    LengthRemoved(FListLengths.at(i));
     FListLengths.removeAt(i);
     FLines.removeAt(i);
     FSlots.erase(FSlots.begin() + i);
@@ -175,6 +190,8 @@ void TCodeMemoStrings::RemoveLines(int i, int count) {
     count = qMin(count, Count() - i);
     if (count <= 0)
         return;
+    for (int k = i; k < i + count; ++k)
+        LengthRemoved(FListLengths.at(k));
     FListLengths.remove(i, count);
     FLines.remove(i, count);
     FSlots.erase(FSlots.begin() + i, FSlots.begin() + i + count);
@@ -188,8 +205,10 @@ void TCodeMemoStrings::InsertLines(int i, const QStringList &lines) {
         return;
     QList<int> lengths;
     lengths.reserve(lines.size());
-    for (const QString &l : lines)
+    for (const QString &l : lines) {
         lengths.append(int(l.size()));
+        LengthAdded(int(l.size()));
+    }
     FListLengths.insert(i, lines.size(), 0);
     std::copy(lengths.cbegin(), lengths.cend(), FListLengths.begin() + i);
     FLines.insert(i, lines.size(), QString());
@@ -226,6 +245,9 @@ void TCodeMemoStrings::Put(int i, const QString &s) {
     if (i < 0 || i >= Count())
         ListIndexError(i);
     QString line = WithoutLineFeeds(ExpandTabs(s, TabSize()));
+    if (line.size() < FMaxLength)
+        LengthRemoved(FListLengths.at(i));
+    LengthAdded(int(line.size()));
     FListLengths[i] = int(line.size());
     if (AboveTopLine(i))
         FMemo->InvalidateBackupTopLine();
@@ -282,8 +304,12 @@ void TCodeMemoStrings::BeginUpdate() {
 void TCodeMemoStrings::EndUpdate() {
     if (FUpdateCount == 0)
         return;
-    if (--FUpdateCount == 0 && FLockCount > 0)
-        --FLockCount;
+    if (--FUpdateCount == 0) {
+        if (FLockCount > 0)
+            --FLockCount;
+        if (FMemo && FNotifyAttached)
+            FMemo->UpdateBracketClosed();
+    }
 }
 
 QString TCodeMemoStrings::Text() const {
@@ -323,6 +349,7 @@ void TCodeMemoStrings::LoadDecoded(const QString &text) {
         QString line(p + start, i - start);
         if (tab)
             line = ExpandTabs(line, tabSize);
+        LengthAdded(int(line.size()));
         FListLengths.append(int(line.size()));
         FLines.append(std::move(line));
         FSlots.push_back(NewLineProp());

@@ -46,6 +46,9 @@ public:
     virtual void ShiftBookmarksAndMarkers(int fromLine, int count) = 0;
     virtual void BeginLoad() = 0; // clear FLetRefresh
     virtual void EndLoad() = 0;   // set FLetRefresh, FMaxLength from the lengths; LinesChanged follows
+    // The outermost update bracket closed. No change notification is sent, but a view whose paint
+    // requests were skipped inside the bracket needs one more repaint.
+    virtual void UpdateBracketClosed() {}
 };
 
 // The text view's line store: lines, a TLineProp and a length per line, nested update brackets
@@ -72,6 +75,9 @@ public:
     TLineProp *LineProp(int i) const; // nullptr when the line has none
     TLineProp *EnsureLineProp(int i); // creates and registers one on demand
     const QList<int> &ListLengths() const { return FListLengths; }
+    // Longest line, kept up to date as lines change; rescans the lengths only after the longest
+    // line shrank or went away.
+    int MaxLength() const;
     void *Objects(int i) const;           // the line's FObject; nullptr out of range
     void SetObjects(int i, void *object); // ignored out of range
 
@@ -124,6 +130,19 @@ private:
     std::deque<TLineProp> FLinesProp; // a deque keeps the records' addresses stable as it grows
     QList<int> FListLengths;
     bool FNotifyAttached = true; // the view's LinesChanged hears of changes
+    mutable int FMaxLength = 0;
+    mutable bool FMaxLengthStale = false;
+    // While stale, FMaxLength can only be too high, so a length reaching it is the true maximum.
+    void LengthAdded(int length) {
+        if (length >= FMaxLength) {
+            FMaxLength = length;
+            FMaxLengthStale = false;
+        }
+    }
+    void LengthRemoved(int length) {
+        if (length == FMaxLength)
+            FMaxLengthStale = true;
+    }
     int FUpdateCount = 0;
     bool FDeleting = false;
     bool FHasEncoding = false;

@@ -21,12 +21,9 @@ QString RunningFileName() {
 }
 
 QString OSDescription() {
-    const QString cpu = QSysInfo::currentCpuArchitecture();
-    const QString bits =
-        cpu.contains(QLatin1String("64")) ? QStringLiteral("64-bit") : QStringLiteral("32-bit");
-    return QStringLiteral("%1 (Version %2, Kernel %3 %4, %5 %6)")
-        .arg(QSysInfo::prettyProductName(), QSysInfo::productVersion(), QSysInfo::kernelType(),
-             QSysInfo::kernelVersion(), bits, cpu);
+    // The product name already carries its version, e.g. "Debian GNU/Linux 12 (bookworm)".
+    return QStringLiteral("%1 (Kernel %2, %3)")
+        .arg(QSysInfo::prettyProductName(), QSysInfo::kernelVersion(), QSysInfo::currentCpuArchitecture());
 }
 
 QString BuildToolDescription() {

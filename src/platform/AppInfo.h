@@ -23,7 +23,7 @@ QString ApplicationTitle();
 TFileVersion RunningFileVersion();
 // The running program's file name without its folder, as the system reports it.
 QString RunningFileName();
-// The operating system in one line: name, version, kernel and architecture.
+// The operating system in one line: name and version, kernel version and architecture.
 QString OSDescription();
 // The compiler and Qt version the program was built with.
 QString BuildToolDescription();

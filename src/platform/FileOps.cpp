@@ -71,8 +71,12 @@ QString WriteTempFileBeside(const QString &path, const QByteArray &bytes) {
         return m;
     }();
     struct stat st {};
-    if (::stat(native(path).constData(), &st) == 0)
+    if (::stat(native(path).constData(), &st) == 0) {
+        // Replacing needs only the folder's rights; a file its owner made read-only stays so.
+        if (::access(native(path).constData(), W_OK) != 0)
+            throw EAppError(CannotCreateMessage(path, systemMessage(errno)));
         mode = st.st_mode & 07777;
+    }
 
     QString temp;
     int fd = -1;

@@ -14,8 +14,9 @@ bool FileExists(const QString &path);
 bool MoveFileNoReplace(const QString &from, const QString &to);
 
 // Writes bytes to a new temporary file in the folder of path, flushed to disk, with the access
-// rights of path when it exists, and returns the temporary file's name. On failure nothing is
-// left behind and EAppError "Impossible de créer le fichier "<path>". <reason>" is raised.
+// rights of path when it exists, and returns the temporary file's name. A path that exists but
+// may not be written is refused. On failure nothing is left behind and EAppError
+// "Impossible de créer le fichier "<path>". <reason>" is raised.
 QString WriteTempFileBeside(const QString &path, const QByteArray &bytes);
 
 // Renames from onto to, replacing to, and flushes the folder. On failure *error holds the

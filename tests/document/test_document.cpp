@@ -7,8 +7,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <unistd.h>
-
 // Loading, regenerating and the document side of saving (backup naming, encodings).
 class TestDocument : public QObject {
     Q_OBJECT
@@ -176,19 +174,6 @@ private Q_SLOTS:
         QCOMPARE(empty.FEntries.size(), 8);
         QCOMPARE(empty.FGlobal, tyGlobal{}); // never read: creation values stay
         QCOMPARE(empty.FSapLogon, example());
-    }
-
-    void failedLoadLeavesTheModelAsItWas() {
-        if (geteuid() == 0)
-            QSKIP("root reads files whatever their rights");
-        THeadlessCodeMemoView view;
-        SapLogonDocument doc(view.Lines());
-        doc.FEntries = {entry("kept")};
-        const QString locked = write("locked.ini", "[Description]\nItem1=x\n");
-        QFile::setPermissions(locked, QFileDevice::Permissions());
-        doc.FSapLogon = locked;
-        QVERIFY_THROWS_EXCEPTION(EAppError, doc.LoadSapLogon(QString()));
-        QCOMPARE(doc.FEntries, QList<tyEntry>{entry("kept")});
     }
 
     void savedFileKeepsItsEncodingAndReloadsToTheSameModel_data() {

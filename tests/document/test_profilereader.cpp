@@ -188,6 +188,35 @@ private Q_SLOTS:
         QCOMPARE(ProfileReader(QString()).SourceState(), ProfileReader::Source::Missing);
     }
 
+    void numberedItemsAreFoundOnlyUnderTheirExactNames_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("first") << "Item1"
+                               << "a";
+        QTest::newRow("letter case and blanks") << " iTEM12\t"
+                                                << "l";
+        QTest::newRow("leading zero") << "Item01"
+                                      << "-";
+        QTest::newRow("beyond the last") << "Item13"
+                                         << "-";
+        QTest::newRow("zero") << "Item0"
+                              << "-";
+        QTest::newRow("sign") << "Item+1"
+                              << "-";
+        QTest::newRow("prefix only") << "Item"
+                                     << "-";
+    }
+
+    void numberedItemsAreFoundOnlyUnderTheirExactNames() {
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QByteArray text("[Description]\n");
+        for (int i = 1; i <= 12; ++i)
+            text += "Item" + QByteArray::number(i) + '=' + char('a' + i - 1) + '\n';
+        const ProfileReader r = ProfileReader::FromBytes(text);
+        QCOMPARE(r.ReadString("Description", key, "-"), value);
+    }
+
     void sectionOfThreeHundredKeysIsReadCompletely() {
         QByteArray text("[Description]\n");
         for (int i = 1; i <= 300; ++i)

@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <unistd.h>
 
 // Saving never leaves the user without a good file, and a backup is never overwritten.
 class TestSaveWithBackup : public QObject {
@@ -110,6 +111,20 @@ private Q_SLOTS:
         QCOMPARE(read(FDir.filePath("plain")), QByteArray("keep"));
         QVERIFY(QFileInfo(FDir.filePath("folder")).isDir());
         QDir(FDir.filePath("folder")).removeRecursively();
+    }
+
+    void readOnlyFileIsNotReplaced() {
+        if (geteuid() == 0)
+            QSKIP("root may write every file");
+        const QString path = write("saplogon.ini", "locked");
+        QFile::setPermissions(path, QFileDevice::ReadOwner);
+        THeadlessCodeMemoView view;
+        SapLogonDocument doc(view.Lines());
+        doc.FSapLogon = path;
+        QVERIFY_THROWS_EXCEPTION(EAppError, doc.SaveWithBackup(FNow));
+        QCOMPARE(read(path), QByteArray("locked"));
+        QCOMPARE(files(), QStringList{"saplogon.ini"});
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
 
     void fullDiskLeavesTheOldFileInPlace() {

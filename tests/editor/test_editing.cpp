@@ -1,7 +1,9 @@
 #include "EditScript.h"
 #include "editor/HeadlessCodeMemoView.h"
 
+#include <QRandomGenerator>
 #include <QTest>
+#include <algorithm>
 
 namespace {
 
@@ -48,350 +50,91 @@ class TestEditing : public QObject {
     }
 
 private Q_SLOTS:
+    // clang-format off
     void navigation_data() {
         AddColumns();
-        QTest::newRow("Right at the end pads one space") << "abc"
-                                                         << "at:3,0 right"
-                                                         << "abc "
-                                                         << "4,0"
-                                                         << "-";
-        QTest::newRow("one undo removes that space") << "abc"
-                                                     << "at:3,0 right undo"
-                                                     << "abc"
-                                                     << "3,0"
-                                                     << "";
-        QTest::newRow("Down keeps the column in virtual space") << "0123456789xy/ab"
-                                                                << "at:10,0 down"
-                                                                << "0123456789xy/ab"
-                                                                << "10,1"
-                                                                << "-";
-        QTest::newRow("typing in virtual space pads the line") << "0123456789xy/ab"
-                                                               << "at:10,0 down t:x"
-                                                               << "0123456789xy/ab        x"
-                                                               << "11,1"
-                                                               << "-";
-        QTest::newRow("Left at column 0 goes to the end of the previous line") << "abc/d"
-                                                                               << "at:0,1 left"
-                                                                               << "abc/d"
-                                                                               << "3,0"
-                                                                               << "-";
-        QTest::newRow("Left on the very first column stays") << "abc"
-                                                             << "left"
-                                                             << "abc"
-                                                             << "0,0"
-                                                             << "-";
-        QTest::newRow("Up on the first line stays") << "abc/d"
-                                                    << "at:2,0 up"
-                                                    << "abc/d"
-                                                    << "2,0"
-                                                    << "-";
-        QTest::newRow("End stops before trailing blanks") << "ab   "
-                                                          << "end"
-                                                          << "ab   "
-                                                          << "2,0"
-                                                          << "-";
-        QTest::newRow("Home goes to column 0") << "   ab"
-                                               << "at:4,0 home"
-                                               << "   ab"
-                                               << "0,0"
-                                               << "-";
-        QTest::newRow("Ctrl+Right to the next word") << "ab cd  ef"
-                                                     << "cright"
-                                                     << "ab cd  ef"
-                                                     << "3,0"
-                                                     << "-";
-        QTest::newRow("Ctrl+Right skips a run of blanks") << "ab cd  ef"
-                                                          << "cright cright"
-                                                          << "ab cd  ef"
-                                                          << "7,0"
-                                                          << "-";
-        QTest::newRow("Ctrl+Right at the end goes to the next line") << "ab/cd"
-                                                                     << "at:2,0 cright"
-                                                                     << "ab /cd"
-                                                                     << "0,1"
-                                                                     << "-";
-        QTest::newRow("Ctrl+Left to the word start") << "ab cd"
-                                                     << "at:5,0 cleft"
-                                                     << "ab cd"
-                                                     << "3,0"
-                                                     << "-";
-        QTest::newRow("Ctrl+Left twice to the line start") << "ab cd"
-                                                           << "at:5,0 cleft cleft"
-                                                           << "ab cd"
-                                                           << "0,0"
-                                                           << "-";
-        QTest::newRow("Ctrl+Left at column 0 to the previous line end") << "ab/cd"
-                                                                        << "at:0,1 cleft"
-                                                                        << "ab/cd"
-                                                                        << "2,0"
-                                                                        << "-";
-        QTest::newRow("Shift+Right extends") << "abcd"
-                                             << "at:1,0 sright sright"
-                                             << "abcd"
-                                             << "3,0"
-                                             << "1,0,3,0";
-        QTest::newRow("a plain move collapses") << "abcd"
-                                                << "at:1,0 sright right"
-                                                << "abcd"
-                                                << "3,0"
-                                                << "-";
-        QTest::newRow("Ctrl+Shift+End from the anchor to the end of the text") << "ab/cdef/gh"
-                                                                               << "at:2,1 scend"
-                                                                               << "ab/cdef/gh"
-                                                                               << "2,2"
-                                                                               << "2,1,2,2";
-        QTest::newRow("Ctrl+Shift+Home keeps the anchor") << "ab/cdef/gh"
-                                                          << "at:1,1 sright schome"
-                                                          << "ab/cdef/gh"
-                                                          << "0,0"
-                                                          << "1,1,0,0";
-        QTest::newRow("Shift+End selects to the end") << "abc  "
-                                                      << "at:1,0 send"
-                                                      << "abc  "
-                                                      << "3,0"
-                                                      << "1,0,3,0";
+        QTest::newRow("Right at the end pads one space") << "abc" << "at:3,0 right" << "abc " << "4,0" << "-";
+        QTest::newRow("one undo removes that space") << "abc" << "at:3,0 right undo" << "abc" << "3,0" << "";
+        QTest::newRow("Down keeps the column in virtual space") << "0123456789xy/ab" << "at:10,0 down" << "0123456789xy/ab" << "10,1" << "-";
+        QTest::newRow("typing in virtual space pads the line") << "0123456789xy/ab" << "at:10,0 down t:x" << "0123456789xy/ab        x" << "11,1" << "-";
+        QTest::newRow("Left at column 0 goes to the end of the previous line") << "abc/d" << "at:0,1 left" << "abc/d" << "3,0" << "-";
+        QTest::newRow("Left on the very first column stays") << "abc" << "left" << "abc" << "0,0" << "-";
+        QTest::newRow("Up on the first line stays") << "abc/d" << "at:2,0 up" << "abc/d" << "2,0" << "-";
+        QTest::newRow("End stops before trailing blanks") << "ab   " << "end" << "ab   " << "2,0" << "-";
+        QTest::newRow("Home goes to column 0") << "   ab" << "at:4,0 home" << "   ab" << "0,0" << "-";
+        QTest::newRow("Ctrl+Right to the next word") << "ab cd  ef" << "cright" << "ab cd  ef" << "3,0" << "-";
+        QTest::newRow("Ctrl+Right skips a run of blanks") << "ab cd  ef" << "cright cright" << "ab cd  ef" << "7,0" << "-";
+        QTest::newRow("Ctrl+Right at the end goes to the next line") << "ab/cd" << "at:2,0 cright" << "ab /cd" << "0,1" << "-";
+        QTest::newRow("Ctrl+Left to the word start") << "ab cd" << "at:5,0 cleft" << "ab cd" << "3,0" << "-";
+        QTest::newRow("Ctrl+Left twice to the line start") << "ab cd" << "at:5,0 cleft cleft" << "ab cd" << "0,0" << "-";
+        QTest::newRow("Ctrl+Left at column 0 to the previous line end") << "ab/cd" << "at:0,1 cleft" << "ab/cd" << "2,0" << "-";
+        QTest::newRow("Shift+Right extends") << "abcd" << "at:1,0 sright sright" << "abcd" << "3,0" << "1,0,3,0";
+        QTest::newRow("a plain move collapses") << "abcd" << "at:1,0 sright right" << "abcd" << "3,0" << "-";
+        QTest::newRow("Ctrl+Shift+End from the anchor to the end of the text") << "ab/cdef/gh" << "at:2,1 scend" << "ab/cdef/gh" << "2,2" << "2,1,2,2";
+        QTest::newRow("Ctrl+Shift+Home keeps the anchor") << "ab/cdef/gh" << "at:1,1 sright schome" << "ab/cdef/gh" << "0,0" << "1,1,0,0";
+        QTest::newRow("Shift+End selects to the end") << "abc  " << "at:1,0 send" << "abc  " << "3,0" << "1,0,3,0";
     }
+    // clang-format on
     void navigation() { Check(); }
 
+    // clang-format off
     void editing_data() {
         AddColumns();
-        QTest::newRow("Enter keeps the indent and trims the rest") << "    ab  cd  "
-                                                                   << "at:8,0 enter"
-                                                                   << "    ab  /    cd"
-                                                                   << "4,1"
-                                                                   << "-";
-        QTest::newRow("Enter beyond the end") << "  abcdefg/  ab"
-                                              << "at:6,0 down enter"
-                                              << "  abcdefg/  ab/  "
-                                              << "2,2"
-                                              << "-";
-        QTest::newRow("Enter on an empty line") << ""
-                                                << "enter enter"
-                                                << "//"
-                                                << "0,2"
-                                                << "-";
-        QTest::newRow("Backspace at column 0 joins") << "ab/cd"
-                                                     << "at:0,1 bs"
-                                                     << "abcd"
-                                                     << "2,0"
-                                                     << "-";
-        QTest::newRow("Backspace at the very start does nothing") << "ab"
-                                                                  << "bs"
-                                                                  << "ab"
-                                                                  << "0,0"
-                                                                  << "-";
-        QTest::newRow("Backspace in virtual space removes a padding blank") << "ab"
-                                                                            << "at:5,0 bs"
-                                                                            << "ab  "
-                                                                            << "4,0"
-                                                                            << "-";
-        QTest::newRow("Ctrl+Backspace deletes the word, keeps the blank") << "ab cd"
-                                                                          << "at:5,0 cbs"
-                                                                          << "ab "
-                                                                          << "3,0"
-                                                                          << "-";
-        QTest::newRow("Ctrl+Backspace after a blank takes the word before it too") << "ab cd"
-                                                                                   << "at:3,0 cbs"
-                                                                                   << "cd"
-                                                                                   << "0,0"
-                                                                                   << "-";
-        QTest::newRow("Ctrl+Backspace at column 0 joins") << "ab/cd"
-                                                          << "at:0,1 cbs"
-                                                          << "abcd"
-                                                          << "2,0"
-                                                          << "-";
-        QTest::newRow("Ctrl+Backspace in virtual space keeps the next line") << "ab/cd"
-                                                                             << "at:5,0 cbs"
-                                                                             << "ab  /cd"
-                                                                             << "4,0"
-                                                                             << "-";
-        QTest::newRow("Delete joins the next line") << "ab/cd"
-                                                    << "at:2,0 del"
-                                                    << "abcd"
-                                                    << "2,0"
-                                                    << "-";
-        QTest::newRow("Delete in virtual space pads, then joins") << "ab/cd"
-                                                                  << "at:4,0 del"
-                                                                  << "ab  cd"
-                                                                  << "4,0"
-                                                                  << "-";
-        QTest::newRow("Delete on the last line end does nothing") << "ab"
-                                                                  << "at:2,0 del"
-                                                                  << "ab"
-                                                                  << "2,0"
-                                                                  << "-";
-        QTest::newRow("Tab inserts four blanks") << "ab"
-                                                 << "at:1,0 tab"
-                                                 << "a    b"
-                                                 << "5,0"
-                                                 << "-";
-        QTest::newRow("Tab inside one line does not delete the selection") << "abcd"
-                                                                           << "sel:1,0,3,0 tab"
-                                                                           << "abc    d"
-                                                                           << "7,0"
-                                                                           << "-";
-        QTest::newRow("Shift+Tab only moves the caret") << "abcdefgh"
-                                                        << "at:6,0 stab"
-                                                        << "abcdefgh"
-                                                        << "2,0"
-                                                        << "-";
-        QTest::newRow("Tab indents the block, a column-0 end line left out")
-            << "l0/line1/line2/line3/line4/line5"
-            << "sel:3,2,0,5 tab"
-            << "l0/line1/    line2/    line3/    line4/line5"
-            << "0,5"
-            << "3,2,0,5";
-        QTest::newRow("Shift+Tab unindents up to four blanks") << "  a/      b/c"
-                                                               << "sel:0,0,1,2 stab"
-                                                               << "a/  b/c"
-                                                               << "1,2"
-                                                               << "0,0,1,2";
-        QTest::newRow("typing replaces the selection") << "hello world"
-                                                       << "sel:0,0,5,0 t:X"
-                                                       << "X world"
-                                                       << "1,0"
-                                                       << "-";
-        QTest::newRow("overwrite replaces") << "abc"
-                                            << "at:1,0 ins t:X"
-                                            << "aXc"
-                                            << "2,0"
-                                            << "-";
-        QTest::newRow("overwrite at the end appends") << "ab"
-                                                      << "at:2,0 ins t:X"
-                                                      << "abX"
-                                                      << "3,0"
-                                                      << "-";
-        QTest::newRow("paste over several lines") << "abcd"
-                                                  << "at:2,0 paste:x/y/z"
-                                                  << "abx/y/zcd"
-                                                  << "1,2"
-                                                  << "-";
-        QTest::newRow("paste ending in a line break") << "abcd"
-                                                      << "at:2,0 paste:x/"
-                                                      << "abx/cd"
-                                                      << "0,1"
-                                                      << "-";
-        QTest::newRow("paste over a selection") << "abcd"
-                                                << "sel:1,0,3,0 paste:XY"
-                                                << "aXYd"
-                                                << "3,0"
-                                                << "-";
-        QTest::newRow("Delete removes a multi-line selection") << "abc/def/ghi"
-                                                               << "sel:1,0,2,2 del"
-                                                               << "ai"
-                                                               << "1,0"
-                                                               << "-";
-        QTest::newRow("Enter first deletes the selection") << "abcd"
-                                                           << "sel:1,0,3,0 enter"
-                                                           << "a/d"
-                                                           << "0,1"
-                                                           << "-";
-        QTest::newRow("Ctrl+A selects everything") << "ab/cde"
-                                                   << "t:\x01"
-                                                   << "ab/cde"
-                                                   << "0,0"
-                                                   << "0,0,3,1";
+        QTest::newRow("Enter keeps the indent and trims the rest") << "    ab  cd  " << "at:8,0 enter" << "    ab  /    cd" << "4,1" << "-";
+        QTest::newRow("Enter beyond the end") << "  abcdefg/  ab" << "at:6,0 down enter" << "  abcdefg/  ab/  " << "2,2" << "-";
+        QTest::newRow("Enter on an empty line") << "" << "enter enter" << "//" << "0,2" << "-";
+        QTest::newRow("Backspace at column 0 joins") << "ab/cd" << "at:0,1 bs" << "abcd" << "2,0" << "-";
+        QTest::newRow("Backspace at the very start does nothing") << "ab" << "bs" << "ab" << "0,0" << "-";
+        QTest::newRow("Backspace in virtual space removes a padding blank") << "abcdefg/ab" << "at:5,0 down bs" << "abcdefg/ab  " << "4,1" << "-";
+        QTest::newRow("Ctrl+Backspace deletes the word, keeps the blank") << "ab cd" << "at:5,0 cbs" << "ab " << "3,0" << "-";
+        QTest::newRow("Ctrl+Backspace after a blank takes the word before it too") << "ab cd" << "at:3,0 cbs" << "cd" << "0,0" << "-";
+        QTest::newRow("Ctrl+Backspace at column 0 joins") << "ab/cd" << "at:0,1 cbs" << "abcd" << "2,0" << "-";
+        QTest::newRow("Ctrl+Backspace in virtual space keeps the next line") << "abcdefg/ab/cd" << "at:6,0 down cbs" << "abcdefg/ab   /cd" << "5,1" << "-";
+        QTest::newRow("Delete joins the next line") << "ab/cd" << "at:2,0 del" << "abcd" << "2,0" << "-";
+        QTest::newRow("Delete in virtual space pads, then joins") << "abcdefg/ab/cd" << "at:4,0 down del" << "abcdefg/ab  cd" << "4,1" << "-";
+        QTest::newRow("Delete on the last line end does nothing") << "ab" << "at:2,0 del" << "ab" << "2,0" << "-";
+        QTest::newRow("Tab inserts four blanks") << "ab" << "at:1,0 tab" << "a    b" << "5,0" << "-";
+        QTest::newRow("Tab inside one line does not delete the selection") << "abcd" << "sel:1,0,3,0 tab" << "abc    d" << "7,0" << "-";
+        QTest::newRow("Shift+Tab only moves the caret") << "abcdefgh" << "at:6,0 stab" << "abcdefgh" << "2,0" << "-";
+        QTest::newRow("Tab indents the block, a column-0 end line left out") << "l0/line1/line2/line3/line4/line5" << "sel:3,2,0,5 tab" << "l0/line1/    line2/    line3/    line4/line5" << "0,5" << "3,2,0,5";
+        QTest::newRow("Shift+Tab unindents up to four blanks") << "  a/      b/c" << "sel:0,0,1,2 stab" << "a/  b/c" << "1,2" << "0,0,1,2";
+        QTest::newRow("typing replaces the selection") << "hello world" << "sel:0,0,5,0 t:X" << "X world" << "1,0" << "-";
+        QTest::newRow("overwrite replaces") << "abc" << "at:1,0 ins t:X" << "aXc" << "2,0" << "-";
+        QTest::newRow("overwrite at the end appends") << "ab" << "at:2,0 ins t:X" << "abX" << "3,0" << "-";
+        QTest::newRow("paste over several lines") << "abcd" << "at:2,0 paste:x/y/z" << "abx/y/zcd" << "1,2" << "-";
+        QTest::newRow("paste ending in a line break") << "abcd" << "at:2,0 paste:x/" << "abx/cd" << "0,1" << "-";
+        QTest::newRow("paste over a selection") << "abcd" << "sel:1,0,3,0 paste:XY" << "aXYd" << "3,0" << "-";
+        QTest::newRow("Delete removes a multi-line selection") << "abc/def/ghi" << "sel:1,0,2,2 del" << "ai" << "1,0" << "-";
+        QTest::newRow("Enter first deletes the selection") << "abcd" << "sel:1,0,3,0 enter" << "a/d" << "0,1" << "-";
+        QTest::newRow("Ctrl+A selects everything") << "ab/cde" << "t:\x01" << "ab/cde" << "0,0" << "0,0,3,1";
     }
+    // clang-format on
     void editing() { Check(); }
 
+    // clang-format off
     void undo_data() {
         AddColumns();
-        QTest::newRow("a typing run with Enter is one step") << "    x"
-                                                             << "at:5,0 t:abc enter t:de undo"
-                                                             << "    x"
-                                                             << "5,0"
-                                                             << "";
-        QTest::newRow("its redo brings the recorded indent back") << "    x"
-                                                                  << "at:5,0 t:abc enter t:de undo redo"
-                                                                  << "    xabc/    de"
-                                                                  << "6,1"
-                                                                  << "";
-        QTest::newRow("moving away between letters makes two steps") << ""
-                                                                     << "t:a left t:b undo"
-                                                                     << "a"
-                                                                     << "0,0"
-                                                                     << "";
-        QTest::newRow("three Deletes are one step") << "abcdef"
-                                                    << "at:1,0 del del del undo"
-                                                    << "abcdef"
-                                                    << "1,0"
-                                                    << "";
-        QTest::newRow("three Deletes redone") << "abcdef"
-                                              << "at:1,0 del del del undo redo"
-                                              << "aef"
-                                              << "1,0"
-                                              << "";
-        QTest::newRow("each Backspace is its own step") << "abcdef"
-                                                        << "at:4,0 bs bs bs undo"
-                                                        << "abef"
-                                                        << "1,0"
-                                                        << "";
-        QTest::newRow("Ctrl+Backspace is one step") << "ab cd"
-                                                    << "at:5,0 cbs undo"
-                                                    << "ab cd"
-                                                    << "5,0"
-                                                    << "";
-        QTest::newRow("a join undone") << "ab/cd"
-                                       << "at:0,1 bs undo"
-                                       << "ab/cd"
-                                       << "2,0"
-                                       << "";
-        QTest::newRow("paste over a selection undone in one press, reselected") << "hello world"
-                                                                                << "sel:0,0,5,0 paste:HI undo"
-                                                                                << "hello world"
-                                                                                << "5,0"
-                                                                                << "0,0,5,0";
-        QTest::newRow("and redone in one press") << "hello world"
-                                                 << "sel:0,0,5,0 paste:HI undo redo"
-                                                 << "HI world"
-                                                 << "2,0"
-                                                 << "";
-        QTest::newRow("typing over a selection: first undo removes the letter") << "hello"
-                                                                                << "sel:0,0,5,0 t:X undo"
-                                                                                << ""
-                                                                                << "0,0"
-                                                                                << "";
-        QTest::newRow("typing over a selection: second undo restores the text") << "hello"
-                                                                                << "sel:0,0,5,0 t:X undo undo"
-                                                                                << "hello"
-                                                                                << "5,0"
-                                                                                << "0,0,5,0";
-        QTest::newRow("a new step discards the undone ones") << ""
-                                                             << "t:a undo t:b redo"
-                                                             << "b"
-                                                             << "1,0"
-                                                             << "";
-        QTest::newRow("undo of Shift+Tab adds a full tab") << "  a/  b"
-                                                           << "sel:0,0,1,1 stab undo"
-                                                           << "    a/    b"
-                                                           << "1,1"
-                                                           << "";
-        QTest::newRow("undo of an overwritten letter") << "abc"
-                                                       << "at:1,0 ins t:X undo"
-                                                       << "abc"
-                                                       << "1,0"
-                                                       << "";
-        QTest::newRow("redo of an overwritten letter") << "abc"
-                                                       << "at:1,0 ins t:X undo redo"
-                                                       << "aXc"
-                                                       << "2,0"
-                                                       << "";
-        QTest::newRow("undo of a multi-line deletion") << "abc/def/ghi"
-                                                       << "sel:1,0,2,2 del undo"
-                                                       << "abc/def/ghi"
-                                                       << "2,2"
-                                                       << "1,0,2,2";
-        QTest::newRow("block indent undone") << "a/b/c"
-                                             << "sel:0,0,1,2 tab undo"
-                                             << "a/b/c"
-                                             << "1,2"
-                                             << "";
-        QTest::newRow("nothing to undo") << "abc"
-                                         << "undo redo"
-                                         << "abc"
-                                         << "0,0"
-                                         << "-";
+        QTest::newRow("a typing run with Enter is one step") << "    x" << "at:5,0 t:abc enter t:de undo" << "    x" << "5,0" << "";
+        QTest::newRow("its redo brings the recorded indent back") << "    x" << "at:5,0 t:abc enter t:de undo redo" << "    xabc/    de" << "6,1" << "";
+        QTest::newRow("moving away between letters makes two steps") << "" << "t:a left t:b undo" << "a" << "0,0" << "";
+        QTest::newRow("three Deletes are one step") << "abcdef" << "at:1,0 del del del undo" << "abcdef" << "1,0" << "";
+        QTest::newRow("three Deletes redone") << "abcdef" << "at:1,0 del del del undo redo" << "aef" << "1,0" << "";
+        QTest::newRow("each Backspace is its own step") << "abcdef" << "at:4,0 bs bs bs undo" << "abef" << "1,0" << "";
+        QTest::newRow("Ctrl+Backspace is one step") << "ab cd" << "at:5,0 cbs undo" << "ab cd" << "5,0" << "";
+        QTest::newRow("a join undone") << "ab/cd" << "at:0,1 bs undo" << "ab/cd" << "2,0" << "";
+        QTest::newRow("paste over a selection undone in one press, reselected") << "hello world" << "sel:0,0,5,0 paste:HI undo" << "hello world" << "5,0" << "0,0,5,0";
+        QTest::newRow("and redone in one press") << "hello world" << "sel:0,0,5,0 paste:HI undo redo" << "HI world" << "2,0" << "";
+        QTest::newRow("typing over a selection: first undo removes the letter") << "hello" << "sel:0,0,5,0 t:X undo" << "" << "0,0" << "";
+        QTest::newRow("typing over a selection: second undo restores the text") << "hello" << "sel:0,0,5,0 t:X undo undo" << "hello" << "5,0" << "0,0,5,0";
+        QTest::newRow("a new step discards the undone ones") << "" << "t:a undo t:b redo" << "b" << "1,0" << "";
+        QTest::newRow("undo of Shift+Tab adds a full tab") << "  a/  b" << "sel:0,0,1,1 stab undo" << "    a/    b" << "1,1" << "";
+        QTest::newRow("undo of an overwritten letter") << "abc" << "at:1,0 ins t:X undo" << "abc" << "1,0" << "";
+        QTest::newRow("redo of an overwritten letter") << "abc" << "at:1,0 ins t:X undo redo" << "aXc" << "2,0" << "";
+        QTest::newRow("undo of a multi-line deletion") << "abc/def/ghi" << "sel:1,0,2,2 del undo" << "abc/def/ghi" << "2,2" << "1,0,2,2";
+        QTest::newRow("block indent undone") << "a/b/c" << "sel:0,0,1,2 tab undo" << "a/b/c" << "1,2" << "";
+        QTest::newRow("nothing to undo") << "abc" << "undo redo" << "abc" << "0,0" << "-";
     }
+    // clang-format on
     void undo() { Check(); }
 
     void historyLimit() {
@@ -492,6 +235,32 @@ private Q_SLOTS:
         QCOMPARE(m.TopLine(), 60);
         m.MovePage(-1, false, true);
         QCOMPARE(CaretOf(m), QStringLiteral("0,0"));
+    }
+
+    // Any mix of keys, undo and redo keeps the store consistent and the caret on a line.
+    void randomKeysKeepInvariants() {
+        const QStringList tokens = {"t:a",   "t:~",   "enter",  "bs",   "cbs",   "del",       "tab",
+                                    "stab",  "ins",   "undo",   "undo", "redo",  "left",      "right",
+                                    "up",    "down",  "home",   "end",  "cleft", "cright",    "sright",
+                                    "sdown", "scend", "schome", "pgup", "pgdn",  "paste:x/y", "t:\x01"};
+        for (int seed = 1; seed <= 20; ++seed) {
+            QRandomGenerator rng(seed);
+            THeadlessCodeMemoView m;
+            Fill(m, "  ab cd/x/    y  /");
+            QString script;
+            for (int i = 0; i < 300; ++i) {
+                const QString t = tokens.at(rng.bounded(int(tokens.size())));
+                script += t + ' ';
+                RunScript(m, t);
+                const int count = m.Lines().Count();
+                QVERIFY2(count >= 1 && m.CurY() >= 0 && m.CurY() < count, qPrintable(script));
+                QCOMPARE(m.Lines().ListLengths().size(), count);
+                QCOMPARE(m.Lines().MaxLength(),
+                         *std::max_element(m.Lines().ListLengths().cbegin(), m.Lines().ListLengths().cend()));
+            }
+            while (m.CanUndo())
+                m.Undo();
+        }
     }
 
     void emptyStoreGetsALineWhenEdited() {

@@ -356,6 +356,42 @@ private Q_SLOTS:
         QCOMPARE(s.ListLengths().size(), count); // a failed Put leaves the lengths in step
     }
 
+    void longestLineFollowsChanges_data() {
+        QTest::addColumn<QString>("ops"); // p:i:text put, d:i delete, i:i:text insert, a:text add
+        QTest::addColumn<int>("longest");
+        QTest::newRow("longest shortened") << "p:1:x" << 3;
+        QTest::newRow("longest removed") << "d:1" << 3;
+        QTest::newRow("longest grown") << "p:1:abcdefgh" << 8;
+        QTest::newRow("other line grown past it") << "p:0:abcdefghij" << 10;
+        QTest::newRow("inserted") << "i:0:abcdefghij" << 10;
+        QTest::newRow("shrunk then regrown") << "p:1:x p:1:abcde" << 5;
+        QTest::newRow("cleared") << "c a:ab" << 2;
+    }
+
+    void longestLineFollowsChanges() {
+        QFETCH(QString, ops);
+        QFETCH(int, longest);
+        TSpyView view;
+        TCodeMemoStrings &s = view.Lines();
+        s.Put(0, "abc");
+        s.Add("abcdef");
+        s.Add("ab");
+        for (const QString &op : ops.split(' ')) {
+            const QStringList f = op.split(':');
+            if (f[0] == "p")
+                s.Put(f[1].toInt(), f[2]);
+            else if (f[0] == "d")
+                s.Delete(f[1].toInt());
+            else if (f[0] == "i")
+                s.Insert(f[1].toInt(), f[2]);
+            else if (f[0] == "a")
+                s.Add(f[1]);
+            else
+                s.Clear();
+        }
+        QCOMPARE(s.MaxLength(), longest);
+    }
+
     void textRoundTrip() {
         TCodeMemoStrings s;
         QCOMPARE(s.Text(), QString());

@@ -1,0 +1,326 @@
+// saplogon-ini: reads, regenerates and rewrites SAPLOGON.INI files from scripts, with the same
+// reader, generator and safe save as the editor.
+
+#include "document/ProfileReader.h"
+#include "document/SapLogonDocument.h"
+#include "editor/HeadlessCodeMemoView.h"
+#include "platform/AppError.h"
+#include "platform/FileOps.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdio>
+#include <functional>
+#include <map>
+
+namespace {
+constexpr int kOk = 0;
+constexpr int kError = 1;
+constexpr int kUsage = 2;
+
+const char kHelp[] =
+    "Usage: saplogon-ini COMMAND ARGUMENTS...\n"
+    "\n"
+    "Reads and rewrites SAPLOGON.INI files as SAP Logon and the editor see them.\n"
+    "\n"
+    "Reading (a missing file reads as empty, as SAP Logon reads it):\n"
+    "  keys FILE SECTION                     key names of SECTION, one a line\n"
+    "  read FILE SECTION KEY [--default TEXT]\n"
+    "                                        value of KEY, or TEXT when it is missing\n"
+    "  read-int FILE SECTION KEY DEFAULT     value read as an integer\n"
+    "  read-bool FILE SECTION KEY DEFAULT    value read as a Boolean: 1 or 0 (DEFAULT 1 or 0)\n"
+    "\n"
+    "Whole files:\n"
+    "  entries FILE [--json]                 entries and global settings as the editor loads them\n"
+    "  generate FILE                         the regenerated file, in FILE's encoding\n"
+    "  normalize FILE                        rewrite FILE as its regenerated text\n"
+    "  import FILE OTHER                     append OTHER's entries to FILE\n"
+    "  renumber FILE                         Session Manager keys 1..n, SessManNewKey n+1\n"
+    "\n"
+    "normalize, import and renumber keep the previous FILE as FILE's name with the\n"
+    "extension replaced by the date and time (saplogon.20240413140105).\n"
+    "\n"
+    "Output is UTF-8 (generate writes the file's own bytes). Exit status: 0 done,\n"
+    "1 error (message on standard error), 2 wrong usage.\n";
+
+struct UsageError {
+    QString message;
+};
+
+struct Command {
+    int minArgs;
+    int maxArgs;
+    std::function<int(const QStringList &)> run;
+};
+
+void out(const QByteArray &bytes) {
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+}
+
+void outLine(const QString &text) {
+    out(text.toUtf8() + '\n');
+}
+
+// Scripts read a file that is not there as empty, as SAP Logon does; anything else that
+// stops the file from being read is an error, not silently an empty file.
+void requireReadable(const ProfileReader &reader, const QString &path) {
+    if (reader.SourceState() == ProfileReader::Source::Unreadable)
+        throw EAppError(QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2")
+                            .arg(QFileInfo(path).absoluteFilePath(), reader.SourceError()));
+}
+
+void requireExisting(const QString &path) {
+    if (!FileExists(path)) {
+        const QString why = QFileInfo(path).isDir() ? QStringLiteral("Is a directory")
+                                                    : QStringLiteral("No such file or directory");
+        throw EAppError(QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2")
+                            .arg(QFileInfo(path).absoluteFilePath(), why));
+    }
+}
+
+qint32 integerArgument(const QString &text) {
+    bool ok = false;
+    const int v = text.toInt(&ok);
+    if (!ok)
+        throw UsageError{QStringLiteral("'%1' n'est pas une valeur entière correcte").arg(text)};
+    return v;
+}
+
+// A document over a headless view, reloaded from path.
+struct LoadedDocument {
+    THeadlessCodeMemoView view;
+    SapLogonDocument doc{view.Lines()};
+    explicit LoadedDocument(const QString &path) {
+        view.Lines().Clear();
+        doc.FSapLogon = path;
+        doc.LoadSapLogon(QString());
+    }
+};
+
+QJsonObject entriesJson(const SapLogonDocument &doc) {
+    QJsonArray entries;
+    for (const tyEntry &e : doc.FEntries) {
+        QJsonObject o;
+        for (int f = 0; f < tyEntry::FieldCount; ++f)
+            o.insert(QLatin1String(EntryFieldNames[f]), e.field(f));
+        entries.append(o);
+    }
+    const tyConfiguration &c = doc.FGlobal.Configuration;
+    const QJsonObject configuration{
+        {"SessManNewKey", c.SessManNewKey},
+        {"MessageServerTimeout", c.MessageServerTimeout},
+        {"WithWizard", c.WithWizard},
+        {"ConfirmDelete", c.ConfirmDelete},
+        {"NoEditFunctionality", c.NoEditFunctionality},
+        {"SapguiHexdumpActivated", c.SapguiHexdumpActivated},
+        {"SapguiTraceActivated", c.SapguiTraceActivated},
+        {"SapguiTraceLevel", c.SapguiTraceLevel},
+        {"SapguiNTCmdOpts", c.SapguiNTCmdOpts},
+    };
+    const QJsonObject global{
+        {"Configuration", configuration},
+        {"MSLast", QJsonObject{{"MSLast", doc.FGlobal.MSLast.MSLast}}},
+        {"MSWinPos",
+         QJsonObject{{"NormX", doc.FGlobal.MSWinPos.NormX}, {"NormY", doc.FGlobal.MSWinPos.NormY}}},
+    };
+    return {{"FSapLogon", doc.FSapLogon}, {"FEntries", entries}, {"FGlobal", global}};
+}
+
+void printEntries(const SapLogonDocument &doc) {
+    for (qsizetype j = 0; j < doc.FEntries.size(); ++j)
+        for (int f = 0; f < tyEntry::FieldCount; ++f)
+            outLine(QStringLiteral("Item%1.%2=%3")
+                        .arg(j + 1)
+                        .arg(QLatin1String(EntryFieldNames[f]), doc.FEntries[j].field(f)));
+    const tyConfiguration &c = doc.FGlobal.Configuration;
+    auto flag = [](bool b) { return b ? QStringLiteral("1") : QStringLiteral("0"); };
+    outLine(QStringLiteral("Configuration.SessManNewKey=%1").arg(c.SessManNewKey));
+    outLine(QStringLiteral("Configuration.MessageServerTimeout=%1").arg(c.MessageServerTimeout));
+    outLine(QStringLiteral("Configuration.WithWizard=") + flag(c.WithWizard));
+    outLine(QStringLiteral("Configuration.ConfirmDelete=") + flag(c.ConfirmDelete));
+    outLine(QStringLiteral("Configuration.NoEditFunctionality=") + flag(c.NoEditFunctionality));
+    outLine(QStringLiteral("Configuration.SapguiHexdumpActivated=") + flag(c.SapguiHexdumpActivated));
+    outLine(QStringLiteral("Configuration.SapguiTraceActivated=") + flag(c.SapguiTraceActivated));
+    outLine(QStringLiteral("Configuration.SapguiTraceLevel=%1").arg(c.SapguiTraceLevel));
+    outLine(QStringLiteral("Configuration.SapguiNTCmdOpts=") + c.SapguiNTCmdOpts);
+    outLine(QStringLiteral("MSLast.MSLast=") + doc.FGlobal.MSLast.MSLast);
+    outLine(QStringLiteral("MSWinPos.NormX=%1").arg(doc.FGlobal.MSWinPos.NormX));
+    outLine(QStringLiteral("MSWinPos.NormY=%1").arg(doc.FGlobal.MSWinPos.NormY));
+}
+
+// Regenerates and saves with backup; reports where the previous file went.
+void saveRegenerated(SapLogonDocument &doc) {
+    doc.BuildFileContent();
+    const QDateTime now = QDateTime::currentDateTime();
+    const bool hadFile = FileExists(doc.FSapLogon);
+    doc.Save(now);
+    const QString backup = BackupPathFor(doc.FSapLogon, now);
+    if (hadFile && FileExists(backup))
+        std::fprintf(stderr, "%s\n", qPrintable(QStringLiteral("previous file kept as %1").arg(backup)));
+}
+
+const std::map<QString, Command> &commands() {
+    static const std::map<QString, Command> table = {
+        {"keys",
+         {2, 2,
+          [](const QStringList &a) {
+              const ProfileReader reader(a[0]);
+              requireReadable(reader, a[0]);
+              QStringList names;
+              reader.ReadSection(a[1], names);
+              for (const QString &n : names)
+                  outLine(n);
+              return kOk;
+          }}},
+        {"read",
+         {3, 3,
+          [](const QStringList &a) {
+              const ProfileReader reader(a[0]);
+              requireReadable(reader, a[0]);
+              outLine(reader.ReadString(a[1], a[2], a.value(3)));
+              return kOk;
+          }}},
+        {"read-int",
+         {4, 4,
+          [](const QStringList &a) {
+              const qint32 def = integerArgument(a[3]);
+              const ProfileReader reader(a[0]);
+              requireReadable(reader, a[0]);
+              outLine(QString::number(reader.ReadInteger(a[1], a[2], def)));
+              return kOk;
+          }}},
+        {"read-bool",
+         {4, 4,
+          [](const QStringList &a) {
+              const qint32 def = integerArgument(a[3]);
+              const ProfileReader reader(a[0]);
+              requireReadable(reader, a[0]);
+              outLine(reader.ReadBool(a[1], a[2], def != 0) ? QStringLiteral("1") : QStringLiteral("0"));
+              return kOk;
+          }}},
+        {"entries",
+         {1, 1,
+          [](const QStringList &a) {
+              requireExisting(a[0]);
+              LoadedDocument d(a[0]);
+              if (a.contains(QStringLiteral("--json")))
+                  out(QJsonDocument(entriesJson(d.doc)).toJson(QJsonDocument::Indented));
+              else
+                  printEntries(d.doc);
+              return kOk;
+          }}},
+        {"generate",
+         {1, 1,
+          [](const QStringList &a) {
+              requireExisting(a[0]);
+              LoadedDocument d(a[0]);
+              d.doc.BuildFileContent();
+              out(d.view.Lines().EncodedText());
+              return kOk;
+          }}},
+        {"normalize",
+         {1, 1,
+          [](const QStringList &a) {
+              requireExisting(a[0]);
+              LoadedDocument d(a[0]);
+              saveRegenerated(d.doc);
+              return kOk;
+          }}},
+        {"import",
+         {2, 2,
+          [](const QStringList &a) {
+              requireExisting(a[1]);
+              const ProfileReader target(a[0]);
+              requireReadable(target, a[0]);
+              LoadedDocument d(a[0]);
+              const qsizetype before = d.doc.FEntries.size();
+              d.doc.LoadSapLogon(a[1]);
+              // The import form adopts the other file; the result belongs to FILE, in FILE's
+              // encoding when it has one.
+              d.doc.FSapLogon = a[0];
+              if (FileExists(a[0]))
+                  d.view.Lines().LoadFromFile(a[0]);
+              saveRegenerated(d.doc);
+              std::fprintf(stderr, "%lld entries imported, %lld in all\n",
+                           static_cast<long long>(d.doc.FEntries.size() - before),
+                           static_cast<long long>(d.doc.FEntries.size()));
+              return kOk;
+          }}},
+        {"renumber",
+         {1, 1,
+          [](const QStringList &a) {
+              requireExisting(a[0]);
+              LoadedDocument d(a[0]);
+              d.doc.RenumberSessManKeys();
+              saveRegenerated(d.doc);
+              return kOk;
+          }}},
+    };
+    return table;
+}
+
+int run(QStringList args) {
+    if (args.isEmpty())
+        throw UsageError{QStringLiteral("a command is needed")};
+    if (args.contains(QStringLiteral("--help")) || args.first() == QStringLiteral("-h") ||
+        args.first() == QStringLiteral("help")) {
+        out(kHelp);
+        return kOk;
+    }
+    const QString name = args.takeFirst();
+    const auto it = commands().find(name);
+    if (it == commands().end())
+        throw UsageError{QStringLiteral("unknown command '%1'").arg(name)};
+
+    // Options: --default TEXT (read) and --json (entries); everything else is positional.
+    QStringList positional;
+    QString defaultText;
+    bool json = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        if (arg == QStringLiteral("--default") && name == QStringLiteral("read")) {
+            if (++i >= args.size())
+                throw UsageError{QStringLiteral("--default needs a text")};
+            defaultText = args[i];
+        } else if (arg == QStringLiteral("--json") && name == QStringLiteral("entries")) {
+            json = true;
+        } else if (arg.startsWith(QStringLiteral("--"))) {
+            throw UsageError{QStringLiteral("unknown option '%1' for %2").arg(arg, name)};
+        } else {
+            positional.append(arg);
+        }
+    }
+    const Command &cmd = it->second;
+    if (positional.size() < cmd.minArgs || positional.size() > cmd.maxArgs)
+        throw UsageError{QStringLiteral("wrong number of arguments for %1").arg(name)};
+    if (name == QStringLiteral("read"))
+        positional.append(defaultText);
+    if (json)
+        positional.append(QStringLiteral("--json"));
+    return cmd.run(positional);
+}
+} // namespace
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments();
+    args.removeFirst();
+    try {
+        const int rc = run(args);
+        std::fflush(stdout);
+        return std::ferror(stdout) ? kError : rc;
+    } catch (const UsageError &e) {
+        std::fprintf(stderr, "saplogon-ini: %s\nTry 'saplogon-ini --help'.\n", qPrintable(e.message));
+        return kUsage;
+    } catch (const EAppError &e) {
+        std::fprintf(stderr, "saplogon-ini: %s\n", e.what());
+        return kError;
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "saplogon-ini: %s\n", e.what());
+        return kError;
+    }
+}

@@ -1,0 +1,1155 @@
+#include "mainwindow/uMain.h"
+
+#include "mainwindow/FileContentView.h"
+#include "mainwindow/HelpTopics.h"
+#include "mainwindow/MessageDialogs.h"
+#include "platform/AppError.h"
+#include "platform/Environment.h"
+#include "platform/FileOps.h"
+
+#include <QBoxLayout>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QStyledItemDelegate>
+#include <QTabWidget>
+#include <tuple>
+
+static void InitIconResources() {
+    Q_INIT_RESOURCE(Icons);
+}
+
+namespace {
+
+const QColor HighlightColour(255, 255, 200);
+constexpr int FieldX = 120;
+constexpr int FieldHeight = 21;
+constexpr int FullWidth = 337;
+constexpr int LabelGap = 8;
+constexpr int TextLimit = 50;
+
+// Field numbers whose edits take digits only from the keyboard, and those limited to 50 characters.
+bool IsDigitsField(int tag) {
+    return tag == fnSessManNewKey || tag == fnMessageServerTimeout || tag == fnNormX || tag == fnNormY;
+}
+bool IsLimitedField(int tag) {
+    return tag == fnDescription || tag == fnSapguiNTCmdOpts || IsDigitsField(tag);
+}
+
+int TagOf(const QObject *control) {
+    return control ? control->property("tag").toInt() : 0;
+}
+
+// Leading and trailing characters up to the blank go, as the profile format would drop them.
+QString TrimControl(const QString &text) {
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && text[begin].unicode() <= 32)
+        ++begin;
+    while (end > begin && text[end - 1].unicode() <= 32)
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+QFont UiFont(const QString &face, int points, bool bold = false) {
+    QFont font(face, points);
+    // Stand-ins with close metrics where the Windows faces are not installed.
+    if (face == QLatin1String("Tahoma"))
+        font.setFamilies({face, QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    else if (face == QLatin1String("Courier New"))
+        font.setFamilies({face, QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")});
+    font.setStyleHint(face == QLatin1String("Courier New") ? QFont::TypeWriter : QFont::SansSerif);
+    font.setBold(bold);
+    return font;
+}
+
+// Rows of the entry list are 14 pixels high so that long lists stay compact.
+class TFixedRowDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override {
+        return QSize(QStyledItemDelegate::sizeHint(option, index).width(), 14);
+    }
+};
+
+void SetNameAndAccessible(QWidget *w, const char *name, const QString &accessible) {
+    w->setObjectName(QLatin1String(name));
+    w->setAccessibleName(accessible);
+}
+
+} // namespace
+
+bool TryStrToInt(const QString &text, qint32 &value) {
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n && text[i] == u' ')
+        ++i;
+    bool negative = false;
+    if (i < n && (text[i] == u'+' || text[i] == u'-')) {
+        negative = text[i] == u'-';
+        ++i;
+    }
+    bool hex = false;
+    if (i < n && text[i] == u'$') {
+        hex = true;
+        ++i;
+    } else if (i < n && (text[i] == u'x' || text[i] == u'X')) {
+        hex = true;
+        ++i;
+    } else if (i + 1 < n && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X')) {
+        hex = true;
+        i += 2;
+    }
+    if (i >= n)
+        return false;
+    qint64 result = 0;
+    if (hex) {
+        int significant = 0;
+        for (; i < n; ++i) {
+            const int digit = QChar(text[i]).isDigit() && text[i].unicode() < 128
+                                  ? text[i].unicode() - '0'
+                                  : (text[i] >= u'a' && text[i] <= u'f'   ? text[i].unicode() - 'a' + 10
+                                     : text[i] >= u'A' && text[i] <= u'F' ? text[i].unicode() - 'A' + 10
+                                                                          : -1);
+            if (digit < 0)
+                return false;
+            if (significant > 0 || digit > 0)
+                ++significant;
+            if (significant > 8)
+                return false;
+            result = result * 16 + digit;
+        }
+        qint32 wrapped = qint32(quint32(result));
+        value = negative ? qint32(0u - quint32(wrapped)) : wrapped;
+        return true;
+    }
+    for (; i < n; ++i) {
+        if (text[i] < u'0' || text[i] > u'9')
+            return false;
+        result = result * 10 + (text[i].unicode() - '0');
+        if (result > qint64(2147483648LL))
+            return false;
+    }
+    if (negative)
+        result = -result;
+    if (result > 2147483647LL || result < -2147483648LL)
+        return false;
+    value = qint32(result);
+    return true;
+}
+
+void SelectComboItem(QComboBox *combo, const QString &value) {
+    for (int i = 0; i < combo->count(); ++i) {
+        if (combo->itemText(i).compare(value, Qt::CaseInsensitive) == 0) {
+            combo->setCurrentIndex(i);
+            return;
+        }
+    }
+    combo->setCurrentIndex(-1);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Construction
+
+TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent), FDocument(FLines) {
+    InitIconResources();
+    setObjectName(QStringLiteral("frmMain"));
+    setAccessibleName(ApplicationTitle());
+    setFont(UiFont(QStringLiteral("Tahoma"), 8));
+    CreateControls();
+    resize(1035, 560);
+    Guard([this] { FormCreate(); });
+}
+
+TfrmMain::~TfrmMain() = default;
+
+QString TfrmMain::OpenDialogFilter() {
+    return QStringLiteral("saplogon.ini|saplogon.ini|All files (*.*)|*.*");
+}
+
+void TfrmMain::CreateControls() {
+    auto *root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+    root->addWidget(CreateTopBar());
+
+    Splitter1 = new QSplitter(Qt::Horizontal, this);
+    SetNameAndAccessible(Splitter1, "Splitter1", QStringLiteral("Entry list width"));
+    Splitter1->setHandleWidth(4);
+    Splitter1->setChildrenCollapsible(false);
+    Splitter1->addWidget(CreateListPanel());
+    auto *rest = new QWidget(Splitter1);
+    rest->setObjectName(QStringLiteral("pnlRest"));
+    auto *restLayout = new QHBoxLayout(rest);
+    restLayout->setContentsMargins(0, 0, 0, 0);
+    restLayout->setSpacing(0);
+    restLayout->addWidget(CreateDetailsPanel());
+    restLayout->addWidget(CreateHelpPanel(), 1);
+    Splitter1->addWidget(rest);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    Splitter1->setSizes({265, 1035 - 265 - 4});
+    root->addWidget(Splitter1, 1);
+
+    ProgressBar = new QProgressBar(this);
+    SetNameAndAccessible(ProgressBar, "ProgressBar", QStringLiteral("Progress"));
+    ProgressBar->setFixedHeight(17);
+    ProgressBar->hide();
+    root->addWidget(ProgressBar);
+
+    // Keyboard order of the pages follows the field numbers; the renumber button sits after SessManKey.
+    QList<QWidget *> systems;
+    for (int tag = 1; tag <= 19; ++tag) {
+        systems << FFields[tag];
+        if (tag == fnSessManKey)
+            systems << bbtSessManKeyAuto;
+    }
+    for (qsizetype i = 1; i < systems.size(); ++i)
+        setTabOrder(systems[i - 1], systems[i]);
+    for (int tag = 21; tag <= 31; ++tag)
+        setTabOrder(FFields[tag - 1], FFields[tag]);
+}
+
+QWidget *TfrmMain::CreateTopBar() {
+    Panel6 = new QFrame(this);
+    SetNameAndAccessible(Panel6, "Panel6", QStringLiteral("File and actions"));
+    Panel6->setFixedHeight(73);
+    auto *layout = new QHBoxLayout(Panel6);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(0);
+
+    grpSapLogon = new QGroupBox(QStringLiteral(" SAPLOGON.INI "), Panel6);
+    SetNameAndAccessible(grpSapLogon, "grpSapLogon", QStringLiteral("SAPLOGON.INI"));
+    auto *chooseLabel = new QLabel(QStringLiteral("Choose file"), grpSapLogon);
+    chooseLabel->setObjectName(QStringLiteral("lblChooseFile"));
+    chooseLabel->move(12, 19);
+    chooseLabel->adjustSize();
+    edtSapLogon = new QLineEdit(grpSapLogon);
+    SetNameAndAccessible(edtSapLogon, "edtSapLogon", QStringLiteral("Choose file"));
+    edtSapLogon->setReadOnly(true);
+    edtSapLogon->setGeometry(12, 35, 667, FieldHeight);
+    chooseLabel->setBuddy(edtSapLogon);
+    bbtOpen = AddPictureButton(grpSapLogon, "bbtOpen", QStringLiteral("open"), QString(), 685, 33, 0);
+    bbtOpen->setAccessibleName(QStringLiteral("Open"));
+    bbtFind = AddPictureButton(grpSapLogon, "bbtFind", QStringLiteral("find"), QString(), 716, 33, 0);
+    bbtFind->setAccessibleName(QStringLiteral("Find"));
+    grpSapLogon->installEventFilter(this); // keeps the path edit stretched and the buttons at the right
+    layout->addWidget(grpSapLogon, 1);
+    layout->addSpacing(8);
+
+    grpAction = new QGroupBox(QStringLiteral(" Action "), Panel6);
+    SetNameAndAccessible(grpAction, "grpAction", QStringLiteral("Action"));
+    grpAction->setFixedWidth(270);
+    auto makeButton = [this](const char *name, const QString &caption, const QString &icon, int x,
+                             int width) {
+        auto *button = new QPushButton(QIcon(QStringLiteral(":/icons/") + icon + QStringLiteral(".svg")),
+                                       caption, grpAction);
+        SetNameAndAccessible(button, name, caption);
+        button->setGeometry(x, 20, width, 40);
+        button->setIconSize(QSize(16, 16));
+        button->setProperty("tag", 0);
+        return button;
+    };
+    bbtAbout = makeButton("bbtAbout", QStringLiteral("About"), QStringLiteral("about"), 6, 75);
+    bbtSave = makeButton("bbtSave", QStringLiteral("Save"), QStringLiteral("save"), 87, 78);
+    bbtSave->setEnabled(false);
+    imgModified = new QLabel(grpAction);
+    SetNameAndAccessible(imgModified, "imgModified", QStringLiteral("File modified"));
+    imgModified->setToolTip(QStringLiteral("File modified"));
+    imgModified->setPixmap(QIcon(QStringLiteral(":/icons/modified.svg")).pixmap(QSize(20, 20)));
+    imgModified->setAlignment(Qt::AlignCenter);
+    imgModified->setGeometry(171, 20, 25, 40);
+    imgModified->hide();
+    bbtExit = makeButton("bbtExit", QStringLiteral("Quit"), QStringLiteral("quit"), 270 - 6 - 62, 62);
+    layout->addWidget(grpAction);
+
+    connect(bbtOpen, &QPushButton::clicked, this, [this] { Guard([this] { bbtOpenClick(); }); });
+    connect(bbtFind, &QPushButton::clicked, this, [this] { Guard([this] { bbtFindClick(); }); });
+    connect(bbtAbout, &QPushButton::clicked, this, [this] { Guard([this] { bbtAboutClick(); }); });
+    connect(bbtSave, &QPushButton::clicked, this, [this] { Guard([this] { bbtSaveClick(); }); });
+    connect(bbtExit, &QPushButton::clicked, this, [this] { Guard([this] { bbtExitClick(); }); });
+    return Panel6;
+}
+
+QWidget *TfrmMain::CreateListPanel() {
+    pnlItems = new QWidget(this);
+    SetNameAndAccessible(pnlItems, "pnlItems", QStringLiteral("Entries"));
+    pnlItems->setMinimumWidth(120);
+    auto *layout = new QVBoxLayout(pnlItems);
+    layout->setContentsMargins(4, 4, 4, 0);
+    layout->setSpacing(0);
+
+    lbxEntries = new QListWidget(pnlItems);
+    SetNameAndAccessible(lbxEntries, "lbxEntries", QStringLiteral("Entries"));
+    lbxEntries->setFont(UiFont(QStringLiteral("Courier New"), 8));
+    lbxEntries->setSelectionMode(QAbstractItemView::SingleSelection);
+    lbxEntries->setUniformItemSizes(true);
+    lbxEntries->setItemDelegate(new TFixedRowDelegate(lbxEntries));
+    lbxEntries->installEventFilter(this);
+    lbxEntries->viewport()->installEventFilter(this);
+    layout->addWidget(lbxEntries, 1);
+
+    auto *strip = new QWidget(pnlItems);
+    strip->setObjectName(QStringLiteral("pnlItemButtons"));
+    strip->setFixedHeight(33);
+    bbtUp = AddPictureButton(strip, "bbtUp", QStringLiteral("up"), QStringLiteral("Move up"), 4, 4, -1);
+    bbtDown =
+        AddPictureButton(strip, "bbtDown", QStringLiteral("down"), QStringLiteral("Move down"), 35, 4, 1);
+    bbtAdd = AddPictureButton(strip, "bbtAdd", QStringLiteral("add"), QStringLiteral("Insert new entry"), 66,
+                              4, 0);
+    bbtRemove = AddPictureButton(strip, "bbtRemove", QStringLiteral("remove"), QStringLiteral("Delete entry"),
+                                 97, 4, 0);
+    bbtCopy =
+        AddPictureButton(strip, "bbtCopy", QStringLiteral("copy"), QStringLiteral("Copy entry"), 128, 4, 0);
+    bbtImport = AddPictureButton(strip, "bbtImport", QStringLiteral("import"),
+                                 QStringLiteral("Import from other SAPLOGON.INI file"), 159, 4, 0);
+    bbtUp->setEnabled(false);
+    bbtDown->setEnabled(false);
+    bbtRemove->setEnabled(false);
+    bbtCopy->setEnabled(false);
+    chkSID = new QCheckBox(QStringLiteral("SID"), strip);
+    SetNameAndAccessible(chkSID, "chkSID", QStringLiteral("SID"));
+    chkSID->setToolTip(QStringLiteral("Show SID in the list"));
+    chkSID->setGeometry(200, 6, 41, 17);
+    chkSID->setProperty("tag", 0);
+    layout->addWidget(strip);
+
+    connect(bbtUp, &QPushButton::clicked, this, [this] { Guard([this] { bbMoveEntryClick(bbtUp); }); });
+    connect(bbtDown, &QPushButton::clicked, this, [this] { Guard([this] { bbMoveEntryClick(bbtDown); }); });
+    connect(bbtAdd, &QPushButton::clicked, this, [this] { Guard([this] { bbtAddClick(); }); });
+    connect(bbtRemove, &QPushButton::clicked, this, [this] { Guard([this] { bbtRemoveClick(); }); });
+    connect(bbtCopy, &QPushButton::clicked, this, [this] { Guard([this] { bbtCopyClick(); }); });
+    connect(bbtImport, &QPushButton::clicked, this, [this] { Guard([this] { bbtImportClick(); }); });
+    connect(chkSID, &QCheckBox::clicked, this, [this] { Guard([this] { chkSIDClick(); }); });
+    return pnlItems;
+}
+
+QWidget *TfrmMain::CreateDetailsPanel() {
+    pnlDetails = new QWidget(this);
+    SetNameAndAccessible(pnlDetails, "pnlDetails", QStringLiteral("Details"));
+    pnlDetails->setFixedWidth(496);
+    auto *layout = new QVBoxLayout(pnlDetails);
+    layout->setContentsMargins(4, 4, 4, 4);
+
+    PageControl = new QTabWidget(pnlDetails);
+    SetNameAndAccessible(PageControl, "PageControl", QStringLiteral("Pages"));
+    PageControl->setIconSize(QSize(16, 16));
+    layout->addWidget(PageControl);
+
+    auto makeScroll = [](QWidget *page, const char *name, QWidget *content) {
+        auto *scroll = new QScrollArea(page);
+        SetNameAndAccessible(scroll, name, page->accessibleName());
+        scroll->setFrameShape(QFrame::NoFrame);
+        scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        scroll->setBackgroundRole(QPalette::Base);
+        QPalette palette = scroll->palette();
+        palette.setColor(QPalette::Base, Qt::white);
+        palette.setColor(QPalette::Window, Qt::white);
+        scroll->setPalette(palette);
+        content->setAutoFillBackground(true);
+        content->setPalette(palette);
+        scroll->setWidget(content);
+        auto *pageLayout = new QVBoxLayout(page);
+        pageLayout->setContentsMargins(0, 0, 0, 0);
+        pageLayout->addWidget(scroll);
+        return scroll;
+    };
+
+    tshSystems = new QWidget;
+    SetNameAndAccessible(tshSystems, "tshSystems", QStringLiteral("Systems"));
+    scrDetails = makeScroll(tshSystems, "scrDetails", CreateSystemsContent());
+    tshGlobalSettings = new QWidget;
+    SetNameAndAccessible(tshGlobalSettings, "tshGlobalSettings", QStringLiteral("Global settings"));
+    ScrollBox1 = makeScroll(tshGlobalSettings, "ScrollBox1", CreateGlobalContent());
+    tshFileContent = new QWidget;
+    SetNameAndAccessible(tshFileContent, "tshFileContent", QStringLiteral("File content"));
+    auto *fileLayout = new QVBoxLayout(tshFileContent);
+    fileLayout->setContentsMargins(0, 0, 0, 0);
+    CodeMemo = new TFileContentView(FLines, tshFileContent);
+    SetNameAndAccessible(CodeMemo, "CodeMemo", QStringLiteral("File content"));
+    fileLayout->addWidget(CodeMemo);
+
+    const QIcon systemsIcon(QStringLiteral(":/icons/page-systems.svg"));
+    const QIcon globalIcon(QStringLiteral(":/icons/page-global.svg"));
+    const QIcon fileIcon(QStringLiteral(":/icons/page-file.svg"));
+    PageControl->addTab(tshSystems, systemsIcon, QStringLiteral("Systems"));
+    PageControl->addTab(tshGlobalSettings, globalIcon, QStringLiteral("Global settings"));
+    PageControl->addTab(tshFileContent, fileIcon, QStringLiteral("File content"));
+    return pnlDetails;
+}
+
+QWidget *TfrmMain::CreateHelpPanel() {
+    pnlHelp = new QWidget(this);
+    SetNameAndAccessible(pnlHelp, "pnlHelp", QStringLiteral("Help"));
+    auto *layout = new QVBoxLayout(pnlHelp);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(0);
+    pnlField = new QLabel(pnlHelp);
+    SetNameAndAccessible(pnlField, "pnlField", QStringLiteral("Help title"));
+    pnlField->setFixedHeight(21);
+    pnlField->setAlignment(Qt::AlignCenter);
+    QFont titleFont(QStringLiteral("Verdana"), 9);
+    titleFont.setFamilies({QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans")});
+    titleFont.setBold(true);
+    pnlField->setFont(titleFont);
+    memHelp = new QPlainTextEdit(pnlHelp);
+    SetNameAndAccessible(memHelp, "memHelp", QStringLiteral("Help text"));
+    memHelp->setReadOnly(true);
+    memHelp->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    memHelp->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memHelp->setFont(UiFont(QStringLiteral("Courier New"), 9));
+    layout->addWidget(pnlField);
+    layout->addWidget(memHelp, 1);
+    return pnlHelp;
+}
+
+QWidget *TfrmMain::CreateSystemsContent() {
+    auto *content = new QWidget(this); // parented now so that it takes the window font
+    content->setObjectName(QStringLiteral("scrDetailsContent"));
+    AddHeading(content, QStringLiteral("Required fields"), 8, 11);
+    AddEdit(content, "ledtDescription", QStringLiteral("Description"), 33, FullWidth, 1);
+    AddCombo(content, "cbxOrigin", QStringLiteral("Origin"), 59, FullWidth, 2,
+             {QStringLiteral("MS_SEL_GROUPS"), QStringLiteral("MS_SEL_SERVER"), QStringLiteral("USEREDIT")});
+    AddEdit(content, "ledtServer", QStringLiteral("Server"), 86, FullWidth, 3);
+    AddCombo(content, "cbxSystem", QStringLiteral("System"), 112, 48, 4,
+             {QStringLiteral("2"), QStringLiteral("3")});
+    AddEdit(content, "ledtDatabase", QStringLiteral("Database"), 139, FullWidth, 5);
+    AddEdit(content, "ledtAddress", QStringLiteral("Address"), 165, FullWidth, 6);
+    AddEdit(content, "ledtMSSysName", QStringLiteral("MSSysName"), 192, FullWidth, 7);
+    AddEdit(content, "ledtMSSrvName", QStringLiteral("MSSrvName"), 218, FullWidth, 8);
+    AddHeading(content, QStringLiteral("Optional fields"), 8, 244);
+    AddEdit(content, "ledtRouter", QStringLiteral("Router"), 271, FullWidth, 9);
+    AddCombo(content, "cbxRouterChoice", QStringLiteral("RouterChoice"), 297, 65, 10,
+             {QStringLiteral("1"), QStringLiteral("0")});
+    AddEdit(content, "ledtRouter2", QStringLiteral("Router2"), 324, FullWidth, 11);
+    AddHeading(content, QStringLiteral("Language support (Native Language support)"), 8, 350);
+    AddEdit(content, "ledtCodePage", QStringLiteral("Code page"), 377, FullWidth, 12);
+    QStringList codePageIndexes;
+    for (int i = -1; i <= 99; ++i)
+        codePageIndexes << QString::number(i);
+    AddCombo(content, "cbxCodePageIndex", QStringLiteral("Code page index"), 403, 48, 13, codePageIndexes);
+    AddEdit(content, "ledtEncodingID", QStringLiteral("EncodingID"), 430, FullWidth, 14);
+    AddHeading(content, QStringLiteral("SNC Support (Secure Network Settings)"), 8, 456);
+    AddEdit(content, "ledtSncName", QStringLiteral("SncName"), 482, FullWidth, 15);
+    AddCombo(content, "cbxSncChoice", QStringLiteral("SncChoice"), 509, 48, 16,
+             {QStringLiteral("-1"), QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"),
+              QStringLiteral("3"), QStringLiteral("9")});
+    AddHeading(content, QStringLiteral("Connection speed"), 8, 535);
+    AddCombo(content, "cbxLowSpeedConnection", QStringLiteral("LowSpeedConnection"), 562, 48, 17,
+             {QStringLiteral("1"), QStringLiteral("0")});
+    AddHeading(content, QStringLiteral("Other sections"), 8, 588);
+    ledtSessManKey = AddEdit(content, "ledtSessManKey", QStringLiteral("SessManKey"), 615, 305, 18);
+    bbtSessManKeyAuto =
+        AddPictureButton(content, "bbtSessManKeyAuto", QStringLiteral("renumber"), QString(), 431, 613, 0);
+    bbtSessManKeyAuto->setAccessibleName(QStringLiteral("Renumber SessManKey"));
+    WatchField(bbtSessManKeyAuto, 0);
+    connect(bbtSessManKeyAuto, &QPushButton::clicked, this,
+            [this] { Guard([this] { bbtSessManKeyAutoClick(); }); });
+    AddHeading(content, QStringLiteral("Optional sections"), 8, 641);
+    AddEdit(content, "ledtMSSrvPort", QStringLiteral("MSSrvPort"), 668, FullWidth, 19);
+    auto *bottom = new QLabel(content);
+    bottom->setObjectName(QStringLiteral("lblBottomSpace"));
+    bottom->setGeometry(0, 668 + FieldHeight, 8, 13);
+    content->setFixedSize(FieldX + FullWidth + 8, 668 + FieldHeight + 13);
+    return content;
+}
+
+QWidget *TfrmMain::CreateGlobalContent() {
+    auto *content = new QWidget(this); // parented now so that it takes the window font
+    content->setObjectName(QStringLiteral("ScrollBox1Content"));
+    AddHeading(content, QStringLiteral("Configuration"), 16, 15);
+    ledtSessManNewKey =
+        AddEdit(content, "ledtSessManNewKey", QStringLiteral("SessManNewKey"), 41, FullWidth, 20);
+    AddEdit(content, "ledtMessageServerTimeout", QStringLiteral("MessageServerTimeout"), 68, FullWidth, 21);
+    AddCheck(content, "chkWithWizard", QStringLiteral("WithWizard"), 95, 22);
+    AddCheck(content, "chkConfirmDelete", QStringLiteral("ConfirmDelete"), 118, 23);
+    AddCheck(content, "chkNoEditFunctionality", QStringLiteral("NoEditFunctionality"), 141, 24);
+    AddCheck(content, "chkSapguiHexdumpActivated", QStringLiteral("SapguiHexdumpActivated"), 164, 25);
+    AddCheck(content, "chkSapguiTraceActivated", QStringLiteral("SapguiTraceActivated"), 187, 26);
+    cbxSapguiTraceLevel =
+        AddCombo(content, "cbxSapguiTraceLevel", QStringLiteral("SapguiTraceLevel"), 210, 145, 27,
+                 {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")});
+    AddEdit(content, "ledtSapguiNTCmdOpts", QStringLiteral("SapguiNTCmdOpts"), 237, FullWidth, 28);
+    AddHeading(content, QStringLiteral("MSLast"), 16, 271);
+    cbxMSLast = AddCombo(content, "cbxMSLast", QStringLiteral("MSLast"), 290, 145, 29, {});
+    AddHeading(content, QStringLiteral("MSWinPos"), 16, 319);
+    AddEdit(content, "ledtNormX", QStringLiteral("NormX"), 345, FullWidth, 30);
+    AddEdit(content, "ledtNormY", QStringLiteral("NormY"), 372, FullWidth, 31);
+    content->setFixedSize(FieldX + FullWidth + 8, 372 + FieldHeight + 13);
+    return content;
+}
+
+namespace {
+QLabel *AddFieldLabel(QWidget *parent, const char *name, const QString &text, int y, QWidget *buddy) {
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QStringLiteral("lbl") + QLatin1String(name).mid(4));
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Right-aligned against the field; a caption that the stand-in face makes too wide is set smaller.
+    const int room = FieldX - LabelGap - 2;
+    QFont font = label->font();
+    while (QFontMetrics(font).horizontalAdvance(text) > room && font.pointSizeF() > 6)
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    label->setFont(font);
+    label->setGeometry(FieldX - LabelGap - room, y, room, FieldHeight);
+    label->setBuddy(buddy);
+    return label;
+}
+} // namespace
+
+QLineEdit *TfrmMain::AddEdit(QWidget *parent, const char *name, const QString &label, int y, int width,
+                             int tag) {
+    auto *edit = new QLineEdit(parent);
+    SetNameAndAccessible(edit, name, label);
+    edit->setGeometry(FieldX, y, width, FieldHeight);
+    AddFieldLabel(parent, name, label, y, edit);
+    WatchField(edit, tag);
+    return edit;
+}
+
+QComboBox *TfrmMain::AddCombo(QWidget *parent, const char *name, const QString &label, int y, int width,
+                              int tag, const QStringList &items) {
+    auto *combo = new QComboBox(parent);
+    SetNameAndAccessible(combo, name, label);
+    combo->setEditable(false);
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo->addItems(items);
+    combo->setCurrentIndex(-1);
+    combo->setMaxVisibleItems(20);
+    combo->setGeometry(FieldX, y, width, FieldHeight);
+    AddFieldLabel(parent, name, label, y, combo);
+    WatchField(combo, tag);
+    return combo;
+}
+
+QCheckBox *TfrmMain::AddCheck(QWidget *parent, const char *name, const QString &caption, int y, int tag) {
+    auto *check = new QCheckBox(caption, parent);
+    SetNameAndAccessible(check, name, caption);
+    check->setGeometry(FieldX, y, std::max(145, check->sizeHint().width()), 17);
+    WatchField(check, tag);
+    return check;
+}
+
+void TfrmMain::AddHeading(QWidget *parent, const QString &text, int x, int y) {
+    auto *heading = new QLabel(text, parent);
+    heading->setObjectName(QStringLiteral("lblHeading") + QString::number(y));
+    QFont font = heading->font();
+    font.setPointSize(10);
+    font.setBold(true);
+    heading->setFont(font);
+    heading->move(x, y);
+    heading->adjustSize();
+}
+
+QPushButton *TfrmMain::AddPictureButton(QWidget *parent, const char *name, const QString &icon,
+                                        const QString &hint, int x, int y, int tag) {
+    auto *button = new QPushButton(parent);
+    SetNameAndAccessible(button, name, hint);
+    button->setIcon(QIcon(QStringLiteral(":/icons/") + icon + QStringLiteral(".svg")));
+    button->setIconSize(QSize(16, 16));
+    button->setToolTip(hint);
+    button->setGeometry(x, y, 25, 25);
+    button->setProperty("tag", tag);
+    return button;
+}
+
+void TfrmMain::WatchField(QWidget *control, int tag) {
+    control->setProperty("tag", tag);
+    control->setFocusPolicy(Qt::StrongFocus);
+    control->installEventFilter(this);
+    if (tag > 0)
+        FFields[tag] = control;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Events
+
+template <typename F> void TfrmMain::Guard(F &&handler) {
+    try {
+        handler();
+    } catch (const std::exception &error) {
+        ShowException(error, this);
+    }
+}
+
+template <typename F> void TfrmMain::KeepDocumentOnError(F &&load) {
+    const auto saved = std::tuple(FSapLogon, FModified, FEntries, FGlobal);
+    const QString shownPath = edtSapLogon->text();
+    try {
+        load();
+    } catch (...) {
+        std::tie(FSapLogon, FModified, FEntries, FGlobal) = saved;
+        edtSapLogon->setText(shownPath);
+        BuildFileContent(); // the failed load may have emptied the lines
+        throw;
+    }
+}
+
+bool TfrmMain::FilterFieldKey(QLineEdit *edit, QKeyEvent *event) const {
+    const QString typed = event->text();
+    if (typed.isEmpty() || !typed[0].isPrint() ||
+        (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+        return false;
+    const int tag = TagOf(edit);
+    if (IsDigitsField(tag)) {
+        for (QChar c : typed)
+            if (c < u'0' || c > u'9')
+                return true;
+    }
+    if (IsLimitedField(tag) && edit->text().size() - edit->selectedText().size() + typed.size() > TextLimit)
+        return true;
+    return false;
+}
+
+bool TfrmMain::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == grpSapLogon && event->type() == QEvent::Resize) {
+        const int width = grpSapLogon->width();
+        edtSapLogon->resize(width - 12 - 70, FieldHeight);
+        bbtOpen->move(width - 64, 33);
+        bbtFind->move(width - 33, 33);
+        return false;
+    }
+    if (watched == lbxEntries->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        Guard([this] { lbxEntriesClick(); });
+        return false;
+    }
+    if (watched == lbxEntries && event->type() == QEvent::KeyRelease) {
+        Guard([this] { lbxEntriesClick(); });
+        return false;
+    }
+    auto *control = qobject_cast<QWidget *>(watched);
+    if (!control || !control->property("tag").isValid())
+        return QWidget::eventFilter(watched, event);
+    switch (event->type()) {
+    case QEvent::FocusIn: {
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason == Qt::PopupFocusReason)
+            break;
+        Guard([this, control] { ShowHelp(control); });
+        for (auto *scroll : {scrDetails, ScrollBox1})
+            if (scroll->widget()->isAncestorOf(control))
+                scroll->ensureWidgetVisible(control, 0, 8);
+        break;
+    }
+    case QEvent::FocusOut: {
+        // A drop-down's own list and a dialog over the window leave the field focused.
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
+            break;
+        if (TagOf(control) > 0)
+            Guard([this, control] { ReadModification(control); });
+        break;
+    }
+    case QEvent::KeyPress:
+        if (auto *edit = qobject_cast<QLineEdit *>(control))
+            return FilterFieldKey(edit, static_cast<QKeyEvent *>(event));
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TfrmMain::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    if (FShown)
+        return;
+    FShown = true;
+    Guard([this] { FormShow(); });
+}
+
+void TfrmMain::closeEvent(QCloseEvent *event) {
+    // Any way of closing asks before unsaved changes are dropped, as the Quit button does.
+    if (FModified && !FCloseConfirmed) {
+        bool confirmed = false;
+        Guard([this, &confirmed] {
+            confirmed = Dialogs().Confirm(
+                this,
+                QStringLiteral("The original file has been modified.\nAre you sure you want to "
+                               "exit the program?"),
+                TMsgDlgType::mtWarning);
+        });
+        if (!confirmed) {
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Document delegates
+
+void TfrmMain::LoadSapLogon(const QString &source) {
+    FDocument.LoadSapLogon(source);
+    RefreshFileContentView();
+}
+
+void TfrmMain::BuildFileContent() {
+    FDocument.BuildFileContent();
+    RefreshFileContentView();
+}
+
+void TfrmMain::SaveWithBackup() {
+    FDocument.SaveWithBackup();
+}
+
+void TfrmMain::RefreshFileContentView() {
+    CodeMemo->Reload();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Views
+
+int TfrmMain::SelectedRow() const {
+    const QList<QListWidgetItem *> selected = lbxEntries->selectedItems();
+    return selected.isEmpty() ? -1 : lbxEntries->row(selected.first());
+}
+
+void TfrmMain::RefreshEntryList() {
+    lbxEntries->clear();
+    QStringList rows;
+    rows.reserve(FEntries.size());
+    if (!chkSID->isChecked()) {
+        for (const tyEntry &entry : FEntries)
+            rows << entry.Description;
+    } else {
+        qsizetype width = 0;
+        for (const tyEntry &entry : FEntries)
+            width = std::max(width, entry.Description.size());
+        for (const tyEntry &entry : FEntries)
+            rows << entry.Description.leftJustified(width + 1, u' ') + QStringLiteral("| ") + entry.MSSysName;
+    }
+    lbxEntries->addItems(rows);
+    if (lbxEntries->count() > 0) {
+        lbxEntries->setCurrentRow(0);
+        UpdateButtons();
+        ShowEntry();
+    }
+    RefreshMSLastList();
+
+    const tyConfiguration &cfg = FGlobal.Configuration;
+    qobject_cast<QLineEdit *>(FFields[fnSessManNewKey])->setText(QString::number(cfg.SessManNewKey));
+    qobject_cast<QLineEdit *>(FFields[fnMessageServerTimeout])
+        ->setText(QString::number(cfg.MessageServerTimeout));
+    qobject_cast<QCheckBox *>(FFields[fnWithWizard])->setChecked(cfg.WithWizard);
+    qobject_cast<QCheckBox *>(FFields[fnConfirmDelete])->setChecked(cfg.ConfirmDelete);
+    qobject_cast<QCheckBox *>(FFields[fnNoEditFunctionality])->setChecked(cfg.NoEditFunctionality);
+    qobject_cast<QCheckBox *>(FFields[fnSapguiHexdumpActivated])->setChecked(cfg.SapguiHexdumpActivated);
+    qobject_cast<QCheckBox *>(FFields[fnSapguiTraceActivated])->setChecked(cfg.SapguiTraceActivated);
+    SelectComboItem(cbxSapguiTraceLevel, QString::number(cfg.SapguiTraceLevel));
+    qobject_cast<QLineEdit *>(FFields[fnSapguiNTCmdOpts])->setText(cfg.SapguiNTCmdOpts);
+    SelectComboItem(cbxMSLast, FGlobal.MSLast.MSLast);
+    qobject_cast<QLineEdit *>(FFields[fnNormX])->setText(QString::number(FGlobal.MSWinPos.NormX));
+    qobject_cast<QLineEdit *>(FFields[fnNormY])->setText(QString::number(FGlobal.MSWinPos.NormY));
+
+    BuildFileContent();
+}
+
+void TfrmMain::UpdateButtons() {
+    const int row = SelectedRow();
+    const int count = lbxEntries->count();
+    const bool selected = row >= 0;
+    bbtUp->setEnabled(selected && row > 0);
+    bbtDown->setEnabled(selected && row < count - 1);
+    bbtRemove->setEnabled(selected);
+    bbtCopy->setEnabled(selected);
+    bbtImport->setEnabled(selected);
+    bbtSave->setEnabled(!FEntries.isEmpty());
+}
+
+void TfrmMain::ShowEntry() {
+    const int row = SelectedRow();
+    if (row < 0 || row >= FEntries.size())
+        return;
+    PageControl->setCurrentWidget(tshSystems);
+    const tyEntry &entry = FEntries[row];
+    for (int tag = 1; tag <= tyEntry::FieldCount; ++tag) {
+        const QString &value = entry.field(tag - 1);
+        if (auto *edit = qobject_cast<QLineEdit *>(FFields[tag]))
+            edit->setText(value);
+        else if (auto *combo = qobject_cast<QComboBox *>(FFields[tag]))
+            SelectComboItem(combo, value);
+    }
+}
+
+void TfrmMain::RefreshMSLastList() {
+    const QString shown = cbxMSLast->currentIndex() >= 0 ? cbxMSLast->currentText() : QString();
+    QStringList names;
+    names.reserve(FEntries.size());
+    for (const tyEntry &entry : FEntries)
+        names << entry.MSSysName;
+    cbxMSLast->clear();
+    cbxMSLast->addItems(names);
+    SelectComboItem(cbxMSLast, shown);
+}
+
+void TfrmMain::ShowModified() {
+    imgModified->setVisible(FModified);
+}
+
+void TfrmMain::SelectRowAndShow(int row) {
+    if (row >= 0 && row < lbxEntries->count())
+        lbxEntries->setCurrentRow(row);
+    ShowEntry();
+    UpdateButtons();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Field commit and help
+
+void TfrmMain::ReadModification(QWidget *sender) {
+    if (qobject_cast<QLineEdit *>(sender) || qobject_cast<QComboBox *>(sender))
+        sender->setPalette(QPalette());
+    const int row = SelectedRow();
+    if (row < 0 || FEntries.isEmpty() || row >= FEntries.size())
+        return;
+
+    const int tag = TagOf(sender);
+    bool regenerated = false;
+    auto markChanged = [this] { FModified = true; };
+    if (tag >= 1 && tag <= tyEntry::FieldCount) {
+        QString text;
+        if (auto *combo = qobject_cast<QComboBox *>(sender)) {
+            // A stored value that matches no item shows as no choice; leaving it keeps the value.
+            if (combo->currentIndex() < 0) {
+                BuildFileContent();
+                ShowModified();
+                return;
+            }
+            text = combo->currentText();
+        } else if (auto *edit = qobject_cast<QLineEdit *>(sender)) {
+            text = edit->text();
+        }
+        text = TrimControl(text);
+        QString &stored = FEntries[row].field(tag - 1);
+        if (text != stored) {
+            markChanged();
+            stored = text;
+            if (tag == fnDescription || (tag == 7 && chkSID->isChecked())) {
+                RefreshEntryList();
+                SelectRowAndShow(row);
+                regenerated = true;
+            }
+            if (tag == 7)
+                RefreshMSLastList();
+        }
+    } else if (tag >= fnSessManNewKey && tag <= fnNormY) {
+        tyConfiguration &cfg = FGlobal.Configuration;
+        auto commitInt = [&](qint32 &stored, bool strict) {
+            QString text;
+            if (auto *combo = qobject_cast<QComboBox *>(sender)) {
+                if (combo->currentIndex() < 0)
+                    return;
+                text = combo->currentText();
+            } else {
+                text = qobject_cast<QLineEdit *>(sender)->text();
+            }
+            qint32 value = 0;
+            if (!TryStrToInt(text, value)) {
+                if (strict)
+                    throw EAppError(QStringLiteral("'%1' n'est pas une valeur entière correcte").arg(text));
+                value = 0;
+            }
+            if (value != stored) {
+                markChanged();
+                stored = value;
+            }
+        };
+        auto commitBool = [&](bool &stored) {
+            const bool checked = qobject_cast<QCheckBox *>(sender)->isChecked();
+            if (checked != stored) {
+                markChanged();
+                stored = checked;
+            }
+        };
+        auto commitText = [&](QString &stored) {
+            QString text;
+            if (auto *combo = qobject_cast<QComboBox *>(sender)) {
+                if (combo->currentIndex() < 0)
+                    return;
+                text = combo->currentText();
+            } else {
+                text = qobject_cast<QLineEdit *>(sender)->text();
+            }
+            text = TrimControl(text);
+            if (text != stored) {
+                markChanged();
+                stored = text;
+            }
+        };
+        switch (tag) {
+        case fnSessManNewKey:
+            commitInt(cfg.SessManNewKey, true);
+            break;
+        case fnMessageServerTimeout:
+            commitInt(cfg.MessageServerTimeout, true);
+            break;
+        case fnWithWizard:
+            commitBool(cfg.WithWizard);
+            break;
+        case fnConfirmDelete:
+            commitBool(cfg.ConfirmDelete);
+            break;
+        case fnNoEditFunctionality:
+            commitBool(cfg.NoEditFunctionality);
+            break;
+        case fnSapguiHexdumpActivated:
+            commitBool(cfg.SapguiHexdumpActivated);
+            break;
+        case fnSapguiTraceActivated:
+            commitBool(cfg.SapguiTraceActivated);
+            break;
+        case fnSapguiTraceLevel:
+            commitInt(cfg.SapguiTraceLevel, false);
+            break;
+        case fnSapguiNTCmdOpts:
+            commitText(cfg.SapguiNTCmdOpts);
+            break;
+        case fnMSLast:
+            commitText(FGlobal.MSLast.MSLast);
+            break;
+        case fnNormX:
+            commitInt(FGlobal.MSWinPos.NormX, true);
+            break;
+        case fnNormY:
+            commitInt(FGlobal.MSWinPos.NormY, true);
+            break;
+        default:
+            break;
+        }
+    }
+    // The refill above already regenerated the text from the same model.
+    if (!regenerated)
+        BuildFileContent();
+    ShowModified();
+}
+
+void TfrmMain::ShowHelp(QWidget *sender) {
+    if (qobject_cast<QLineEdit *>(sender) || qobject_cast<QComboBox *>(sender)) {
+        QPalette palette = sender->palette();
+        palette.setColor(QPalette::Base, HighlightColour);
+        palette.setColor(QPalette::Button, HighlightColour);
+        sender->setPalette(palette);
+    }
+    memHelp->clear();
+    const THelpTopic *topic = HelpTopic(TagOf(sender));
+    if (!topic)
+        return;
+    pnlField->setText(topic->Title);
+    QString text;
+    for (qsizetype i = 0; i < topic->Lines.size(); ++i) {
+        if (i > 0)
+            text += QStringLiteral("\n\n");
+        text += topic->Lines[i];
+    }
+    if (TagOf(sender) != fnDescription)
+        text += u'\n';
+    memHelp->setPlainText(text);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up, open, find, save
+
+void TfrmMain::FormCreate() {
+    setWindowTitle(ApplicationTitle());
+    PageControl->setCurrentWidget(tshSystems);
+    FLines.Clear();
+    RefreshFileContentView();
+}
+
+void TfrmMain::FormShow() {
+    if (sendUsageHit)
+        sendUsageHit();
+    if (FCommandLine.isEmpty())
+        return;
+    FSapLogon = FCommandLine.first();
+    if (FileExists(FSapLogon)) {
+        OpenFile(FSapLogon);
+    } else {
+        FSapLogon.clear();
+    }
+}
+
+void TfrmMain::OpenFile(const QString &path) {
+    KeepDocumentOnError([this, &path] {
+        FSapLogon = path;
+        edtSapLogon->setText(path);
+        LoadSapLogon(QString());
+    });
+    RefreshEntryList();
+}
+
+void TfrmMain::bbtOpenClick() {
+    const std::optional<QString> chosen = Dialogs().OpenFileName(this, QtFileFilters(OpenDialogFilter()));
+    // Cancelling leaves the document as it is; it must not re-read the file over unsaved changes.
+    if (!chosen)
+        return;
+    if (FileExists(*chosen)) {
+        OpenFile(*chosen);
+        UpdateButtons();
+    } else {
+        FSapLogon.clear();
+    }
+}
+
+void TfrmMain::bbtFindClick() {
+    QString candidate = GetWindowsDir() + QStringLiteral("saplogon.ini");
+    if (!FileExists(candidate)) {
+        // Windows matches names without case; a Wine folder may hold the file under another case.
+        const QStringList found =
+            QDir(GetWindowsDir()).entryList({QStringLiteral("saplogon.ini")}, QDir::Files, QDir::Name);
+        candidate = found.isEmpty() ? GetEnvVar(QStringLiteral("SAPLOGON_INI_FILE"))
+                                    : GetWindowsDir() + found.first();
+    }
+    if (!FileExists(candidate)) {
+        Dialogs().Message(this, QStringLiteral("File SAPLOGON.INI not found"), TMsgDlgType::mtError);
+        return;
+    }
+    OpenFile(candidate);
+}
+
+void TfrmMain::bbtSaveClick() {
+    const std::optional<QString> chosen = Dialogs().SaveFileName(this, FSapLogon);
+    if (!chosen)
+        return;
+    FSapLogon = *chosen;
+    edtSapLogon->setText(FSapLogon);
+    // Backup, write, reload of the lines from the written file, FModified cleared.
+    FDocument.Save();
+    RefreshFileContentView();
+    ShowModified();
+}
+
+void TfrmMain::bbtAboutClick() {
+    // The about box is wired in by the application.
+    if (showAbout)
+        showAbout(this);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Entry commands
+
+void TfrmMain::FocusDescription() {
+    auto *edit = qobject_cast<QLineEdit *>(FFields[fnDescription]);
+    edit->setFocus(Qt::TabFocusReason);
+    edit->selectAll();
+}
+
+void TfrmMain::bbtAddClick() {
+    if (!Dialogs().Confirm(this, QStringLiteral("Add a new entry ?"), TMsgDlgType::mtConfirmation))
+        return;
+    tyEntry entry;
+    entry.Description = QStringLiteral("Please enter a description");
+    FEntries.append(entry);
+    RefreshEntryList();
+    SelectRowAndShow(int(FEntries.size()) - 1);
+    FocusDescription();
+    FModified = true;
+    ShowModified();
+}
+
+void TfrmMain::bbtCopyClick() {
+    const int row = SelectedRow();
+    if (row < 0 || row >= FEntries.size())
+        return;
+    FEntries.append(tyEntry(FEntries[row]));
+    RefreshEntryList();
+    SelectRowAndShow(int(FEntries.size()) - 1);
+    FocusDescription();
+    FModified = true;
+    ShowModified();
+}
+
+void TfrmMain::bbtRemoveClick() {
+    const int row = SelectedRow();
+    if (row < 0 || row >= FEntries.size())
+        return;
+    if (!Dialogs().Confirm(this, QStringLiteral("Remove the selected entry ?"), TMsgDlgType::mtWarning))
+        return;
+    FEntries.removeAt(row);
+    RefreshEntryList();
+    // Removing the last row selects the one before it.
+    SelectRowAndShow(std::min(row, int(FEntries.size()) - 1));
+    FModified = true;
+    ShowModified();
+}
+
+void TfrmMain::bbMoveEntryClick(QWidget *sender) {
+    const int row = SelectedRow();
+    const int step = TagOf(sender);
+    const int target = row + step;
+    if (row < 0 || step == 0 || target < 0 || target >= FEntries.size() || row >= FEntries.size())
+        return;
+    FEntries.swapItemsAt(row, target);
+    QListWidgetItem *a = lbxEntries->item(row);
+    QListWidgetItem *b = lbxEntries->item(target);
+    const QString text = a->text();
+    a->setText(b->text());
+    b->setText(text);
+    lbxEntries->setCurrentRow(target);
+    UpdateButtons();
+    BuildFileContent();
+    FModified = true;
+    ShowModified();
+}
+
+void TfrmMain::bbtSessManKeyAutoClick() {
+    if (!Dialogs().Confirm(this, QStringLiteral("Replace current values with counter value ?"),
+                           TMsgDlgType::mtConfirmation))
+        return;
+    for (qsizetype k = 0; k < FEntries.size(); ++k)
+        FEntries[k].SessManKey = QString::number(k + 1);
+    FGlobal.Configuration.SessManNewKey = qint32(FEntries.size()) + 1;
+    ledtSessManNewKey->setText(QString::number(FGlobal.Configuration.SessManNewKey));
+    BuildFileContent();
+    const int row = SelectedRow();
+    if (row >= 0 && row < FEntries.size())
+        ledtSessManKey->setText(FEntries[row].SessManKey);
+    FModified = true;
+    ShowModified();
+}
+
+void TfrmMain::bbtImportClick() {
+    const std::optional<QString> chosen = Dialogs().OpenFileName(this, QtFileFilters(OpenDialogFilter()));
+    // Cancelling imports nothing; it must not reload the current file over unsaved changes.
+    if (!chosen)
+        return;
+    KeepDocumentOnError([this, &chosen] { LoadSapLogon(*chosen); });
+    RefreshEntryList();
+    FModified = true;
+    ShowModified();
+}
+
+void TfrmMain::chkSIDClick() {
+    RefreshEntryList();
+}
+
+void TfrmMain::bbtExitClick() {
+    if (FModified && !Dialogs().Confirm(
+                         this,
+                         QStringLiteral("The original file has been modified.\nAre you sure you want to exit "
+                                        "the program?"),
+                         TMsgDlgType::mtWarning))
+        return;
+    FCloseConfirmed = true;
+    if (!close())
+        FCloseConfirmed = false;
+}
+
+void TfrmMain::lbxEntriesClick() {
+    UpdateButtons();
+    ShowEntry();
+}

@@ -1,0 +1,178 @@
+#pragma once
+
+#include "document/SapLogonDocument.h"
+#include "editor/HeadlessCodeMemoView.h"
+
+#include <QStringList>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QScrollArea;
+class QSplitter;
+class QTabWidget;
+class TFileContentView;
+
+// The editor's main window: file choice, entry list, field form with help, entry commands and the
+// regenerated file text. It owns the document for the whole run.
+class TfrmMain : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TfrmMain(QWidget *parent = nullptr);
+    ~TfrmMain() override;
+
+    // Hooks the application wires in: the about box, and the usage hit sent when the window shows.
+    std::function<void(QWidget *parent)> showAbout;
+    std::function<void()> sendUsageHit;
+
+    // Arguments after the program name; FormShow opens the first one.
+    void SetCommandLine(const QStringList &arguments) { FCommandLine = arguments; }
+
+    SapLogonDocument &Document() { return FDocument; }
+    TCodeMemoStrings &Lines() { return FLines; }
+
+    // Document operations, delegated to the document; each keeps the File content page current.
+    void LoadSapLogon(const QString &source);
+    void BuildFileContent();
+    void SaveWithBackup();
+
+    // Window views kept in step with the model.
+    void RefreshEntryList();
+    void UpdateButtons();
+    void ShowEntry();
+    void RefreshMSLastList();
+    void ShowModified();
+
+    void ReadModification(QWidget *sender);
+    void ShowHelp(QWidget *sender);
+
+    // Command handlers.
+    void FormCreate();
+    void FormShow();
+    void bbtOpenClick();
+    void bbtFindClick();
+    void bbtSaveClick();
+    void bbtAboutClick();
+    void bbtAddClick();
+    void bbtCopyClick();
+    void bbtRemoveClick();
+    void bbMoveEntryClick(QWidget *sender);
+    void bbtSessManKeyAutoClick();
+    void bbtImportClick();
+    void chkSIDClick();
+    void bbtExitClick();
+    void lbxEntriesClick();
+
+    // Selected row of the entry list, -1 when none.
+    int SelectedRow() const;
+    // The form control bound to a field number (1..31).
+    QWidget *FieldControl(int tag) const { return FFields.at(tag); }
+
+    static QString OpenDialogFilter();
+
+private:
+    // The text view's model; the File content page shows its lines.
+    THeadlessCodeMemoView FMemoModel;
+    TCodeMemoStrings &FLines = FMemoModel.Lines();
+    SapLogonDocument FDocument;
+
+public:
+    // The document state, named as the rest of the system knows it.
+    QString &FSapLogon = FDocument.FSapLogon;
+    bool &FModified = FDocument.FModified;
+    QList<tyEntry> &FEntries = FDocument.FEntries;
+    tyGlobal &FGlobal = FDocument.FGlobal;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // Runs a handler; an error it raises ends it and is shown in the standard error box.
+    template <typename F> void Guard(F &&handler);
+    // Runs a load; when it fails the document is put back as it was before.
+    template <typename F> void KeepDocumentOnError(F &&load);
+    void CreateControls();
+    QWidget *CreateTopBar();
+    QWidget *CreateListPanel();
+    QWidget *CreateDetailsPanel();
+    QWidget *CreateHelpPanel();
+    QWidget *CreateSystemsContent();
+    QWidget *CreateGlobalContent();
+    QLineEdit *AddEdit(QWidget *parent, const char *name, const QString &label, int y, int width, int tag);
+    QComboBox *AddCombo(QWidget *parent, const char *name, const QString &label, int y, int width, int tag,
+                        const QStringList &items);
+    QCheckBox *AddCheck(QWidget *parent, const char *name, const QString &caption, int y, int tag);
+    void AddHeading(QWidget *parent, const QString &text, int x, int y);
+    QPushButton *AddPictureButton(QWidget *parent, const char *name, const QString &icon, const QString &hint,
+                                  int x, int y, int tag);
+    void WatchField(QWidget *control, int tag);
+    void OpenFile(const QString &path);
+    void SelectRowAndShow(int row);
+    void FocusDescription();
+    void RefreshFileContentView();
+    bool FilterFieldKey(QLineEdit *edit, QKeyEvent *event) const;
+
+    QStringList FCommandLine;
+    bool FShown = false;
+    bool FCloseConfirmed = false;
+    std::array<QWidget *, 32> FFields{};
+
+public:
+    // Controls, named as the window's design names them.
+    QFrame *Panel6 = nullptr;
+    QLineEdit *edtSapLogon = nullptr;
+    QPushButton *bbtOpen = nullptr;
+    QPushButton *bbtFind = nullptr;
+    QPushButton *bbtAbout = nullptr;
+    QPushButton *bbtSave = nullptr;
+    QLabel *imgModified = nullptr;
+    QPushButton *bbtExit = nullptr;
+    QProgressBar *ProgressBar = nullptr;
+    QWidget *pnlItems = nullptr;
+    QSplitter *Splitter1 = nullptr;
+    QWidget *pnlDetails = nullptr;
+    QWidget *pnlHelp = nullptr;
+    QListWidget *lbxEntries = nullptr;
+    QPushButton *bbtUp = nullptr;
+    QPushButton *bbtDown = nullptr;
+    QPushButton *bbtAdd = nullptr;
+    QPushButton *bbtRemove = nullptr;
+    QPushButton *bbtCopy = nullptr;
+    QPushButton *bbtImport = nullptr;
+    QCheckBox *chkSID = nullptr;
+    QTabWidget *PageControl = nullptr;
+    QWidget *tshSystems = nullptr;
+    QWidget *tshGlobalSettings = nullptr;
+    QWidget *tshFileContent = nullptr;
+    QScrollArea *scrDetails = nullptr;
+    QScrollArea *ScrollBox1 = nullptr;
+    TFileContentView *CodeMemo = nullptr; // placeholder until the text view takes its place
+    QLabel *pnlField = nullptr;
+    QPlainTextEdit *memHelp = nullptr;
+    QPushButton *bbtSessManKeyAuto = nullptr;
+    QLineEdit *ledtSessManKey = nullptr;
+    QLineEdit *ledtSessManNewKey = nullptr;
+    QComboBox *cbxMSLast = nullptr;
+    QComboBox *cbxSapguiTraceLevel = nullptr;
+    QGroupBox *grpSapLogon = nullptr;
+    QGroupBox *grpAction = nullptr;
+};
+
+// The integer parse of the field commit: optional leading blanks and sign, decimal digits or
+// hexadecimal after "$", "x" or "0x"; the whole text, within 32 bits. False when it is no number.
+bool TryStrToInt(const QString &text, qint32 &value);
+// A stored value selects the first item equal to it ignoring case; no match leaves no selection.
+void SelectComboItem(QComboBox *combo, const QString &value);

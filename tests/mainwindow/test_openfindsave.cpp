@@ -1,0 +1,231 @@
+// Start-up, Open, Find and Save with backup.
+#include "MainWindowFixture.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <sys/fsuid.h>
+#include <unistd.h>
+
+namespace {
+QByteArray ReadAll(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
+class TestOpenFindSave : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void cleanup() {
+        qunsetenv("WINDIR");
+        qunsetenv("SAPLOGON_INI_FILE");
+    }
+
+    void commandLine_data() {
+        QTest::addColumn<QStringList>("arguments"); // "@" stands for the fixture copy
+        QTest::addColumn<bool>("loaded");
+        QTest::newRow("none") << QStringList{} << false;
+        QTest::newRow("existing file") << QStringList{"@"} << true;
+        QTest::newRow("second argument ignored") << QStringList{"@", "/no/such/file"} << true;
+        QTest::newRow("missing file dropped silently") << QStringList{"/no/such/saplogon.ini"} << false;
+        QTest::newRow("folder dropped silently") << QStringList{"/tmp"} << false;
+    }
+    void commandLine() {
+        QFETCH(QStringList, arguments);
+        QFETCH(bool, loaded);
+        TWindowFixture f;
+        const QString path = f.Copy("three.ini");
+        arguments.replaceInStrings(QStringLiteral("@"), path);
+        TfrmMain w;
+        QStringList calls;
+        w.sendUsageHit = [&] { calls << (w.FEntries.isEmpty() ? "hit before load" : "hit after load"); };
+        w.SetCommandLine(arguments);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(calls, QStringList{"hit before load"});
+        QCOMPARE(w.FSapLogon, loaded ? path : QString());
+        QCOMPARE(w.edtSapLogon->text(), loaded ? path : QString());
+        QCOMPARE(w.FEntries.size(), loaded ? 3 : 0);
+        QCOMPARE(w.lbxEntries->count(), loaded ? 3 : 0);
+        QCOMPARE(w.windowTitle(), QStringLiteral("Editor for SAPLOGON.INI"));
+        QVERIFY(f.dialogs.messages.isEmpty());
+    }
+
+    void openConfirmed() {
+        TWindowFixture f;
+        const QString path = f.Copy("three.ini");
+        auto w = f.Window();
+        f.dialogs.openResult = path;
+        QTest::mouseClick(w->bbtOpen, Qt::LeftButton);
+        QCOMPARE(f.dialogs.openFilters.first(), QStringLiteral("saplogon.ini (saplogon.ini SAPLOGON.INI)"));
+        QCOMPARE(w->FSapLogon, path);
+        QCOMPARE(w->edtSapLogon->text(), path);
+        QCOMPARE(w->FEntries.size(), 3);
+        QVERIFY(w->bbtSave->isEnabled() && w->bbtDown->isEnabled());
+        QVERIFY(!w->FModified);
+    }
+
+    // Cancelling used to re-read the current file and silently drop unsaved changes.
+    void openCancelledChangesNothing() {
+        TWindowFixture f;
+        const QString path = f.Copy("three.ini");
+        auto w = f.Window(path);
+        TypeInto(*w, "ledtServer", "edited");
+        f.dialogs.openResult = std::nullopt;
+        QTest::mouseClick(w->bbtOpen, Qt::LeftButton);
+        QCOMPARE(f.dialogs.openCount, 1);
+        QCOMPARE(w->FEntries[0].Server, QStringLiteral("edited"));
+        QVERIFY(w->FModified && w->imgModified->isVisible());
+        QCOMPARE(w->FSapLogon, path);
+    }
+
+    void openMissingFileKeepsTheDocument() {
+        TWindowFixture f;
+        const QString path = f.Copy("three.ini");
+        auto w = f.Window(path);
+        f.dialogs.openResult = f.dir.filePath("typed-name.ini");
+        QTest::mouseClick(w->bbtOpen, Qt::LeftButton);
+        QCOMPARE(w->FSapLogon, QString());
+        QCOMPARE(w->edtSapLogon->text(), path);
+        QCOMPARE(w->FEntries.size(), 3);
+    }
+
+    void find_data() {
+        QTest::addColumn<bool>("inWindowsDir");
+        QTest::addColumn<QString>("variable"); // "@": the other fixture copy; "dir": a folder
+        QTest::addColumn<QString>("found");    // "win", "var" or "" for the message
+        QTest::newRow("Windows folder first") << true << "@"
+                                              << "win";
+        QTest::newRow("then the variable") << false << "@"
+                                           << "var";
+        QTest::newRow("variable naming a folder") << false << "dir"
+                                                  << "";
+        QTest::newRow("overlong variable counts as unset") << false << "long"
+                                                           << "";
+        QTest::newRow("nothing") << false << ""
+                                 << "";
+    }
+    void find() {
+        QFETCH(bool, inWindowsDir);
+        QFETCH(QString, variable);
+        QFETCH(QString, found);
+        TWindowFixture f;
+        QDir(f.dir.path()).mkpath("windows");
+        const QString win = inWindowsDir ? f.Copy("three.ini", "windows/saplogon.ini") : QString();
+        const QString other = f.Copy("three.ini", "other.ini");
+        qputenv("WINDIR", f.dir.filePath("windows").toLocal8Bit());
+        if (variable == "@")
+            qputenv("SAPLOGON_INI_FILE", other.toLocal8Bit());
+        else if (variable == "dir")
+            qputenv("SAPLOGON_INI_FILE", f.dir.path().toLocal8Bit());
+        else if (variable == "long")
+            qputenv("SAPLOGON_INI_FILE", (f.dir.path() + "/" + QString(300, u'x')).toLocal8Bit());
+        auto w = f.Window();
+        QTest::mouseClick(w->bbtFind, Qt::LeftButton);
+        if (found.isEmpty()) {
+            QCOMPARE(f.dialogs.messages, QStringList{"File SAPLOGON.INI not found"});
+            QCOMPARE(f.dialogs.captions, QStringList{"Erreur"});
+            QCOMPARE(w->FSapLogon, QString());
+            QCOMPARE(w->FEntries.size(), 0);
+            return;
+        }
+        const QString expected = found == "win" ? win : other;
+        QCOMPARE(QFileInfo(w->FSapLogon).canonicalFilePath(), QFileInfo(expected).canonicalFilePath());
+        QCOMPARE(w->edtSapLogon->text(), w->FSapLogon);
+        QCOMPARE(w->FEntries.size(), 3);
+        QVERIFY(w->bbtSave->isEnabled());
+    }
+
+    void saveKeepsABackup() {
+        TWindowFixture f;
+        const QString path = f.Copy("three.ini", "saplogon.ini");
+        const QByteArray original = ReadAll(path);
+        auto w = f.Window(path);
+        TypeInto(*w, "ledtServer", "edited");
+        f.dialogs.saveResult = path;
+        const QDateTime before = QDateTime::currentDateTime();
+        QTest::mouseClick(w->bbtSave, Qt::LeftButton);
+        QCOMPARE(f.dialogs.saveInitial, path);
+        QVERIFY(!w->FModified && !w->imgModified->isVisible());
+        const QStringList backups = QDir(f.dir.path()).entryList({"saplogon.2*"}, QDir::Files);
+        QCOMPARE(backups.size(), 1);
+        QCOMPARE(backups.first().size(), QStringLiteral("saplogon.").size() + 14);
+        QVERIFY(backups.first().mid(9) >= before.toString("yyyyMMddhhmmss"));
+        QCOMPARE(ReadAll(f.dir.filePath(backups.first())), original);
+        const QByteArray written = ReadAll(path);
+        QVERIFY(written.contains("Item1=edited\r\n"));
+        QCOMPARE(Lines(*w), QString::fromLatin1(written).split(QStringLiteral("\r\n")));
+    }
+
+    void saveElsewhereAndCancel() {
+        TWindowFixture f;
+        const QString path = f.Copy("three.ini");
+        auto w = f.Window(path);
+        TypeInto(*w, "ledtServer", "edited");
+        f.dialogs.saveResult = std::nullopt;
+        QTest::mouseClick(w->bbtSave, Qt::LeftButton);
+        QCOMPARE(w->FSapLogon, path);
+        QVERIFY(w->FModified);
+        const QString target = f.dir.filePath("new.ini");
+        f.dialogs.saveResult = target;
+        QTest::mouseClick(w->bbtSave, Qt::LeftButton);
+        QCOMPARE(w->FSapLogon, target);
+        QCOMPARE(w->edtSapLogon->text(), target);
+        QVERIFY(QFileInfo::exists(target));
+        QCOMPARE(QDir(f.dir.path()).entryList({"new.*"}, QDir::Files), QStringList{"new.ini"});
+        QCOMPARE(QDir(f.dir.path()).entryList({"three.*"}, QDir::Files), QStringList{"three.ini"});
+    }
+
+    // A file that exists but cannot be read: the error box, and the window still agrees with the model.
+    void unreadableFile() {
+        TWindowFixture f;
+        const QString good = f.Copy("three.ini");
+        const QString locked = f.Copy("three.ini", "locked.ini");
+        QFile::setPermissions(f.dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                                QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther |
+                                                QFile::ExeOther);
+        QFile::setPermissions(locked, QFileDevice::Permissions());
+        auto w = f.Window(good);
+        TypeInto(*w, "ledtServer", "edited");
+        f.dialogs.openResult = locked;
+        // Root reads anything; a file-system identity without privileges makes the file unreadable.
+        const bool root = geteuid() == 0;
+        if (root)
+            setfsuid(65534);
+        QTest::mouseClick(w->bbtOpen, Qt::LeftButton);
+        if (root)
+            setfsuid(0);
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QVERIFY2(f.dialogs.messages.first().contains(locked), qPrintable(f.dialogs.messages.first()));
+        QVERIFY(f.dialogs.messages.first().endsWith(u'.'));
+        QCOMPARE(f.dialogs.captions.first(), QStringLiteral("Editor for SAPLOGON.INI"));
+        QCOMPARE(w->FSapLogon, good);
+        QCOMPARE(w->edtSapLogon->text(), good);
+        QCOMPARE(w->FEntries.size(), 3);
+        QCOMPARE(w->lbxEntries->count(), 3);
+        QCOMPARE(w->FEntries[0].Server, QStringLiteral("edited"));
+        QVERIFY(w->FModified);
+        QVERIFY(Lines(*w).contains(QStringLiteral("Item1=edited")));
+    }
+
+    void fileFilters_data() {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QStringList>("qt");
+        QTest::newRow("open dialog") << TfrmMain::OpenDialogFilter()
+                                     << QStringList{"saplogon.ini (saplogon.ini SAPLOGON.INI)",
+                                                    "All files (*)"};
+        QTest::newRow("several patterns")
+            << "Text|*.txt;*.ini" << QStringList{"Text (*.txt *.TXT *.ini *.INI)"};
+        QTest::newRow("none") << "" << QStringList{};
+    }
+    void fileFilters() {
+        QFETCH(QString, filter);
+        QFETCH(QStringList, qt);
+        QCOMPARE(QtFileFilters(filter), qt);
+    }
+};
+
+QTEST_MAIN(TestOpenFindSave)
+#include "test_openfindsave.moc"
