@@ -1,12 +1,14 @@
 // Paint and scroll timings of the text view's painter on long SAPLOGON texts.
 // Each figure is the processor time of the painting thread, with the wall-clock time beside it:
 // on a machine shared with other jobs the wall clock also counts the waits for a core.
+#include "editor/CodeMemo.h"
 #include "highlight/MemoPainter.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
+#include <QTest>
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -109,7 +111,7 @@ struct TView {
 } // namespace
 
 int main(int argc, char **argv) {
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     const int big = 200000;
     {
         TView v(big);
@@ -140,6 +142,36 @@ int main(int argc, char **argv) {
                           v.lines.SetLine(line, v.lines.LineText(line) + QLatin1Char('x'));
                           v.painter.Tokenizer.InvalidateStylesFrom(line);
                           v.Paint();
+                      }),
+               5);
+    }
+    {
+        // The whole view: keys through the editing model and the repaint they ask for.
+        auto styler = CreateIniMemoStyler();
+        TCodeMemo memo;
+        memo.SetSyntaxStyles(styler.get());
+        TCodeMemoStrings &lines = memo.Lines();
+        lines.BeginUpdate();
+        for (const QString &l : MakeText(big))
+            lines.Add(l);
+        lines.EndUpdate();
+        memo.resize(1000, 700);
+        memo.show();
+        memo.setFocus();
+        QImage frame(memo.viewport()->size(), QImage::Format_ARGB32_Premultiplied);
+        auto repaint = [&] { memo.viewport()->render(&frame); };
+        repaint();
+        Report("view: Ctrl+End (cold) and its repaint", Measure([&] {
+                   QTest::keyClick(&memo, Qt::Key_End, Qt::ControlModifier);
+                   repaint();
+               }),
+               40);
+        Report("view: repaint at the end", Median(50, repaint), 4);
+        Report("view: one typed character and its repaint",
+               Median(50,
+                      [&] {
+                          QTest::keyClick(&memo, Qt::Key_X);
+                          repaint();
                       }),
                5);
     }
