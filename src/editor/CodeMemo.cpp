@@ -138,6 +138,8 @@ int TCustomCodeMemo::VisiblePosCount() const {
 }
 
 int TCustomCodeMemo::VisibleLineCount() const {
+    if (FResettingTop)
+        return 0;
     return qMax(0, FPainter.VisibleLineCount(FPainter.GetTextRect(viewport()->size(), false, false)));
 }
 
@@ -177,8 +179,13 @@ void TCustomCodeMemo::UpdateScrollBars() {
     const int lines = Lines().Count(), visible = VisibleLineCount();
     if (visible <= 0 || visible >= lines) {
         v->setRange(0, 0);
-        if (TopLine() != 0)
-            ScrollLines(-TopLine());
+        if (TopLine() != 0) {
+            // The setter would move the caret home instead when the text fits; here only the
+            // view goes back to the first line.
+            FResettingTop = true;
+            SetTopLine(0);
+            FResettingTop = false;
+        }
     } else {
         // The last line may come up to the top.
         v->setRange(0, lines - 1);
@@ -455,9 +462,10 @@ void TCustomCodeMemo::DragSelectTo(const QPoint &pos) {
 void TCustomCodeMemo::mouseMoveEvent(QMouseEvent *event) {
     const QPoint pos = event->position().toPoint();
     FLastMousePos = pos;
-    if (FSelClick) { // the first move after a click
+    if (FSelClick) { // the first move after a click, when it did not move at all
         FSelClick = false;
-        return;
+        if (pos == FPressPos)
+            return;
     }
     const bool left = event->buttons() & Qt::LeftButton;
     if (FSelButtonDown && left && !ReadOnly && !FSelDrag && (pos - FPressPos).manhattanLength() >= 2) {

@@ -115,6 +115,7 @@ private:
     bool FCaretVisible = false;
     bool FSyncingBars = false;
     bool FMeasuring = false;
+    bool FResettingTop = false;
     QBasicTimer FBlink;
     QBasicTimer FAutoScroll;
     QPoint FPressPos;

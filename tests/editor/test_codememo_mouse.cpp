@@ -68,8 +68,7 @@ private Q_SLOTS:
     void dragSelects() {
         Fill(*F->Memo, QStringLiteral("abcdefgh/ijklmnop"));
         F->Press(F->Edge(1, 0));
-        F->Move(F->Edge(2, 0), Qt::LeftButton); // the first move after a click is ignored
-        F->Move(F->Edge(3, 1), Qt::LeftButton);
+        F->Move(F->Edge(3, 1), Qt::LeftButton); // quick drags arrive as one move
         F->Release(F->Edge(3, 1));
         QCOMPARE(F->Selection(), QStringLiteral("1,0-3,1"));
         QCOMPARE(F->Caret(), QStringLiteral("3,1"));

@@ -64,6 +64,21 @@ private Q_SLOTS:
         QCOMPARE(F->Memo->TopLine(), 0);
     }
 
+    void shrinkingTextScrollsBackToTheTop() {
+        Lines(200);
+        F->Memo->SetTopLine(150);
+        F->Memo->SetCurY(160);
+        F->Memo->SetCurX(3);
+        F->Memo->Lines().BeginUpdate();
+        for (int i = 199; i >= 5; --i)
+            F->Memo->Lines().Delete(i);
+        F->Memo->Lines().EndUpdate();
+        F->Memo->UpdateScrollBars();
+        QCOMPARE(F->Memo->TopLine(), 0);
+        QCOMPARE(F->Memo->verticalScrollBar()->maximum(), 0);
+        QCOMPARE(F->Memo->CurX(), 3); // the caret keeps its column
+    }
+
     void horizontalRange() {
         Fill(*F->Memo, QString(300, u'x'));
         F->Memo->RecalcMaxLength();
