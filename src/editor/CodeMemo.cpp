@@ -161,6 +161,12 @@ void TCustomCodeMemo::LinesChanged() {
     TCodeMemoModel::LinesChanged();
 }
 
+void TCustomCodeMemo::UpdateBracketClosed() {
+    // Inside the bracket the store told nothing of what changed.
+    FPainter.Tokenizer.InvalidateStylesFrom(0);
+    TCodeMemoModel::UpdateBracketClosed();
+}
+
 void TCustomCodeMemo::InvalidateBackupTopLine() {
     TCodeMemoModel::InvalidateBackupTopLine();
     FPainter.Tokenizer.InvalidateStylesFrom(0);

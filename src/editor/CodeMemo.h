@@ -36,6 +36,7 @@ public:
     void CaretMoved() override;
     void LinesChanged() override;
     void InvalidateBackupTopLine() override;
+    void UpdateBracketClosed() override;
 
     QColor BkColor = Qt::white;
     QColor SelColor = Qt::white;
