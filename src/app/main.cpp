@@ -1,5 +1,7 @@
+#include "about/uAbout102.h"
 #include "mainwindow/MessageDialogs.h"
 #include "mainwindow/uMain.h"
+#include "usage/uIncMatomo.h"
 
 #include <QApplication>
 
@@ -32,7 +34,15 @@ int main(int argc, char *argv[]) {
 
     TfrmMain frmMain;
     frmMain.SetCommandLine(TApplication::arguments().mid(1));
-    // Hooks for the about box and the start-up usage hit are wired here once those parts exist.
+    frmMain.showAbout = [](QWidget *parent) {
+        TfrmAbout102 box(parent);
+        box.exec();
+    };
+    frmMain.sendUsageHit = [] { SendUsageHit(); };
     frmMain.show();
+    // The window may have been closed while the start-up request was waited for; the event loop
+    // would then wait for a window that never comes back.
+    if (!frmMain.isVisible())
+        return 0;
     return TApplication::exec();
 }

@@ -58,6 +58,39 @@ QString DecodeUtf16(const char *p, qsizetype n, bool bigEndian) {
     return s;
 }
 
+// Most text is plain Latin-1, which is its own code-page byte: copied directly, only the rest goes
+// through the code-page conversion. Encodes straight from the lines, without the joined text.
+QByteArray EncodeAnsiLines(const QStringList &lines, const QList<int> &lengths) {
+    qsizetype size = 0;
+    for (const int l : lengths)
+        size += l + 2;
+    QByteArray out(size, Qt::Uninitialized);
+    char *d = out.data();
+    for (qsizetype line = 0; line < lines.size(); ++line) {
+        if (line > 0) {
+            *d++ = '\r';
+            *d++ = '\n';
+        }
+        const QString &text = lines.at(line);
+        const char16_t *p = reinterpret_cast<const char16_t *>(text.utf16());
+        const qsizetype n = text.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            const char16_t c = p[i];
+            if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+                *d++ = char(c);
+                continue;
+            }
+            const qsizetype len =
+                QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(p[i + 1]) ? 2 : 1;
+            for (const char ch : EncodeAnsi(QStringView(p + i, len)))
+                *d++ = ch; // never more bytes than characters
+            i += len - 1;
+        }
+    }
+    out.truncate(d - out.data());
+    return out;
+}
+
 QByteArray EncodeUtf16(const QString &text, bool bigEndian) {
     QByteArray b(text.size() * 2, Qt::Uninitialized);
     if (bigEndian)
@@ -98,7 +131,11 @@ void TCodeMemoStrings::Changed() {
 }
 
 TLineProp *TCodeMemoStrings::NewLineProp() {
-    return &FLinesProp.emplace_back();
+    if (FPropsInLastBlock == kPropBlock) {
+        FLinesProp.push_back(std::make_unique<TLineProp[]>(kPropBlock));
+        FPropsInLastBlock = 0;
+    }
+    return &FLinesProp.back()[FPropsInLastBlock++];
 }
 
 int TCodeMemoStrings::MaxLength() const {
@@ -138,6 +175,7 @@ void TCodeMemoStrings::Clear() {
         FMemo->Invalidate();
     }
     FLinesProp.clear();
+    FPropsInLastBlock = kPropBlock;
     FSlots.clear();
     FListLengths.clear();
     FMaxLength = 0;
@@ -178,6 +216,8 @@ void TCodeMemoStrings::Insert(int i, const QString &s) {
 void TCodeMemoStrings::RemoveLine(int i) {
     if (i < 0 || i >= Count())
         return;
+    if (AboveTopLine(i))
+        FMemo->InvalidateBackupTopLine();
     LengthRemoved(FListLengths.at(i));
     FListLengths.removeAt(i);
     FLines.removeAt(i);
@@ -190,6 +230,8 @@ void TCodeMemoStrings::RemoveLines(int i, int count) {
     count = qMin(count, Count() - i);
     if (count <= 0)
         return;
+    if (AboveTopLine(i))
+        FMemo->InvalidateBackupTopLine();
     for (int k = i; k < i + count; ++k)
         LengthRemoved(FListLengths.at(k));
     FListLengths.remove(i, count);
@@ -203,6 +245,8 @@ void TCodeMemoStrings::InsertLines(int i, const QStringList &lines) {
         ListIndexError(i);
     if (lines.isEmpty())
         return;
+    if (AboveTopLine(i))
+        FMemo->InvalidateBackupTopLine();
     QList<int> lengths;
     lengths.reserve(lines.size());
     for (const QString &l : lines) {
@@ -334,8 +378,11 @@ void TCodeMemoStrings::LoadDecoded(const QString &text) {
     const QChar *p = text.constData();
     const qsizetype n = text.size();
     const int tabSize = TabSize();
-    FLines.reserve(FLines.size() + n / 16);
-    FListLengths.reserve(FListLengths.size() + n / 16);
+    // Every line but the last ends in a break, so the breaks bound the number of lines.
+    const qsizetype breaks = text.count(QLatin1Char('\n')) + text.count(QLatin1Char('\r')) + 1;
+    FLines.reserve(FLines.size() + breaks);
+    FListLengths.reserve(FListLengths.size() + breaks);
+    FSlots.reserve(FSlots.size() + size_t(breaks));
     qsizetype i = 0;
     while (i < n) {
         const qsizetype start = i;
@@ -435,7 +482,7 @@ void TCodeMemoStrings::LoadFromBytes(const QByteArray &bytes) {
         TLoadGuard guard{this, &FNotifyAttached};
         LoadBytes(bytes);
     }
-    ResetLineStates();
+    // No ResetLineStates: every line now has a fresh record, so all are lmUnmodified already.
     if (FMemo)
         FMemo->Invalidate();
 }
@@ -458,7 +505,7 @@ void TCodeMemoStrings::LoadFromFile(const QString &fileName) {
         f.close();
         LoadBytes(bytes);
     }
-    ResetLineStates();
+    // No ResetLineStates: every line now has a fresh record, so all are lmUnmodified already.
     if (FMemo)
         FMemo->Invalidate();
 }
@@ -468,6 +515,8 @@ TTextEncoding TCodeMemoStrings::Encoding() const {
 }
 
 QByteArray TCodeMemoStrings::EncodedText() const {
+    if (Encoding() == TTextEncoding::Ansi)
+        return EncodeAnsiLines(FLines, FListLengths);
     const QString text = Text();
     switch (Encoding()) {
     case TTextEncoding::Utf8:
@@ -479,7 +528,7 @@ QByteArray TCodeMemoStrings::EncodedText() const {
     case TTextEncoding::Ansi:
         break;
     }
-    return EncodeAnsi(text);
+    return EncodeAnsi(text); // not reached: Ansi is handled above
 }
 
 void TCodeMemoStrings::SaveToFile(const QString &fileName) {

@@ -5,7 +5,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-#include <deque>
+#include <memory>
 #include <vector>
 
 // Encodings a file can be loaded in; Ansi is the active code page (Windows-1252 off Windows).
@@ -126,8 +126,12 @@ private:
 
     ICodeMemoView *FMemo = nullptr;
     QStringList FLines;
-    std::vector<TLineProp *> FSlots;  // parallel to FLines; entries point into FLinesProp
-    std::deque<TLineProp> FLinesProp; // a deque keeps the records' addresses stable as it grows
+    std::vector<TLineProp *> FSlots; // parallel to FLines; entries point into FLinesProp
+    // Registry owning every record, in fixed blocks: addresses stay stable as it grows, and a load
+    // of many lines allocates and releases a few blocks instead of one record each.
+    static constexpr int kPropBlock = 4096;
+    std::vector<std::unique_ptr<TLineProp[]>> FLinesProp;
+    int FPropsInLastBlock = kPropBlock;
     QList<int> FListLengths;
     bool FNotifyAttached = true; // the view's LinesChanged hears of changes
     mutable int FMaxLength = 0;

@@ -235,6 +235,20 @@ private Q_SLOTS:
         QCOMPARE(m.TopLine(), 60);
         m.MovePage(-1, false, true);
         QCOMPARE(CaretOf(m), QStringLiteral("0,0"));
+
+        m.ScrollLines(1); // Ctrl+Down: a caret above the new top line follows it
+        QCOMPARE(m.TopLine(), 1);
+        QCOMPARE(m.CurY(), 1);
+        m.SetCurY(40);
+        m.ScrollLines(-1); // Ctrl+Up: the caret just below the visible lines moves up one
+        QCOMPARE(m.TopLine(), 0);
+        QCOMPARE(m.CurY(), 39);
+
+        Fill(m, "a/b"); // all lines fit: the caret goes to the start instead
+        m.SetCurY(1);
+        m.SetCurX(1);
+        m.ScrollLines(1);
+        QCOMPARE(CaretOf(m), QStringLiteral("0,0"));
     }
 
     // Any mix of keys, undo and redo keeps the store consistent and the caret on a line.
@@ -261,6 +275,43 @@ private Q_SLOTS:
             while (m.CanUndo())
                 m.Undo();
         }
+    }
+
+    // The painter caches the start state of the top line; a change above it must drop that cache.
+    void backupTopLineDroppedByChangesAbove_data() {
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<bool>("dropped");
+        for (const char *op : {"put", "insert", "delete", "remove", "insertLines"}) {
+            QTest::addRow("%s above", op) << op << 10 << true;
+            QTest::addRow("%s below", op) << op << 60 << false;
+        }
+    }
+
+    void backupTopLineDroppedByChangesAbove() {
+        QFETCH(QString, op);
+        QFETCH(int, line);
+        QFETCH(bool, dropped);
+        THeadlessCodeMemoView m;
+        QStringList lines;
+        for (int i = 0; i < 100; ++i)
+            lines << QString::number(i);
+        Fill(m, lines.join('/'));
+        m.SetTopLine(50);
+        QCOMPARE(m.TopLine(), 50);
+        m.FbackupTopLine = 50;
+        TCodeMemoStrings &s = m.Lines();
+        if (op == "put")
+            s.Put(line, "x");
+        else if (op == "insert")
+            s.Insert(line, "x");
+        else if (op == "delete")
+            s.Delete(line);
+        else if (op == "remove")
+            s.RemoveLines(line, 2);
+        else
+            s.InsertLines(line, {"x", "y"});
+        QCOMPARE(m.FbackupTopLine, dropped ? -1 : 50);
     }
 
     void emptyStoreGetsALineWhenEdited() {

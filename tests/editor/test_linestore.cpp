@@ -1,5 +1,6 @@
 #include "editor/HeadlessCodeMemoView.h"
 #include "platform/AppError.h"
+#include "platform/Codepage.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -141,6 +142,14 @@ private Q_SLOTS:
         s.SaveToFile(out);
         QCOMPARE(ReadFile(out), saved);
         QCOMPARE(view.loading, 0);
+    }
+
+    void codePageSavingAgreesWithTheConversion() {
+        TCodeMemoStrings s;
+        s.Add(QStringLiteral("plain é ÿ € \u0100 \u4E2D ") + QString::fromUtf8("\xF0\x9F\x98\x80") +
+              QChar(0xD800) + "x" + QChar(0x81));
+        s.Add(QStringLiteral("second"));
+        QCOMPARE(s.EncodedText(), EncodeAnsi(s.Text()));
     }
 
     void loadPreparesTheView() {

@@ -21,8 +21,8 @@ int main(int argc, char **argv) {
     QString last;
     if (args.size() > 2) {
         QObject::connect(&dump, &QTimer::timeout, [&] {
-            const QString text = memo.Lines().Text() +
-                                 QStringLiteral("\n-- caret %1,%2\n").arg(memo.CurX()).arg(memo.CurY());
+            const QString text =
+                memo.Lines().Text() + QStringLiteral("\n-- caret %1,%2\n").arg(memo.CurX()).arg(memo.CurY());
             if (text == last)
                 return;
             last = text;
