@@ -9,6 +9,7 @@
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -133,7 +134,6 @@ TfrmAbout102::TfrmAbout102(QWidget *parent, const TUpdateSource &Source, const Q
     lblNewVersion = makeLabel(this, "lblNewVersion", QStringLiteral("New version available"), {0, 64});
     lblNewVersion->setStyleSheet(QStringLiteral("color: red"));
     lblNewVersion->setCursor(Qt::PointingHandCursor);
-    lblNewVersion->setContextMenuPolicy(Qt::DefaultContextMenu);
     lblNewVersion->installEventFilter(this);
     alignRight(lblNewVersion, 442, 64);
 

@@ -40,10 +40,7 @@ QString SetupPackageName(const QString &RunBefore);
 // reads 0, and each keeps only its low 16 bits. A text without points is the build number.
 TFileVersion ParseVersionText(const QString &Text);
 
-// The file's text as the profile functions of an ANSI program see it: a UTF-8 or UTF-16
-// byte-order mark is honoured, anything else is the ANSI code page, and characters the code
-// page lacks are replaced.
-QString DecodeVersionInfo(const QByteArray &Bytes);
-// The value of Key in Section with profile rules (names in any case, blanks trimmed, one pair of
-// quotes removed, at most 2047 characters); empty when missing.
-QString ProfileValue(const QString &Text, const QString &Section, const QString &Key);
+// The file re-encoded in the ANSI code page, as an ANSI program's profile functions need it: a
+// UTF-8 or UTF-16 byte-order mark is honoured, anything else is taken as ANSI already, and
+// characters the code page lacks are replaced.
+QByteArray ToAnsiCodePage(const QByteArray &Bytes);

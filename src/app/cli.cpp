@@ -11,7 +11,6 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 
 #include <cstdio>
 #include <functional>
@@ -101,33 +100,37 @@ struct LoadedDocument {
     }
 };
 
-QJsonObject entriesJson(const SapLogonDocument &doc) {
-    QJsonArray entries;
-    for (const tyEntry &e : doc.FEntries) {
-        QJsonObject o;
+// JSON in the order of the file's sections (a JSON object of Qt would sort the names).
+QByteArray jsonString(const QString &text) {
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return array.mid(1, array.size() - 2);
+}
+
+QByteArray entriesJson(const SapLogonDocument &doc) {
+    QByteArray j = "{\n  \"FSapLogon\": " + jsonString(doc.FSapLogon) + ",\n  \"FEntries\": [";
+    for (qsizetype n = 0; n < doc.FEntries.size(); ++n) {
+        j += n ? ",\n    {" : "\n    {";
         for (int f = 0; f < tyEntry::FieldCount; ++f)
-            o.insert(QLatin1String(EntryFieldNames[f]), e.field(f));
-        entries.append(o);
+            j += QByteArray(f ? ", " : "") + '"' + EntryFieldNames[f] +
+                 "\": " + jsonString(doc.FEntries[n].field(f));
+        j += '}';
     }
+    j += doc.FEntries.isEmpty() ? "],\n" : "\n  ],\n";
     const tyConfiguration &c = doc.FGlobal.Configuration;
-    const QJsonObject configuration{
-        {"SessManNewKey", c.SessManNewKey},
-        {"MessageServerTimeout", c.MessageServerTimeout},
-        {"WithWizard", c.WithWizard},
-        {"ConfirmDelete", c.ConfirmDelete},
-        {"NoEditFunctionality", c.NoEditFunctionality},
-        {"SapguiHexdumpActivated", c.SapguiHexdumpActivated},
-        {"SapguiTraceActivated", c.SapguiTraceActivated},
-        {"SapguiTraceLevel", c.SapguiTraceLevel},
-        {"SapguiNTCmdOpts", c.SapguiNTCmdOpts},
-    };
-    const QJsonObject global{
-        {"Configuration", configuration},
-        {"MSLast", QJsonObject{{"MSLast", doc.FGlobal.MSLast.MSLast}}},
-        {"MSWinPos",
-         QJsonObject{{"NormX", doc.FGlobal.MSWinPos.NormX}, {"NormY", doc.FGlobal.MSWinPos.NormY}}},
-    };
-    return {{"FSapLogon", doc.FSapLogon}, {"FEntries", entries}, {"FGlobal", global}};
+    auto flag = [](bool b) { return QByteArray(b ? "true" : "false"); };
+    j += "  \"FGlobal\": {\n    \"Configuration\": {\"SessManNewKey\": " +
+         QByteArray::number(c.SessManNewKey) +
+         ", \"MessageServerTimeout\": " + QByteArray::number(c.MessageServerTimeout) +
+         ", \"WithWizard\": " + flag(c.WithWizard) + ", \"ConfirmDelete\": " + flag(c.ConfirmDelete) +
+         ", \"NoEditFunctionality\": " + flag(c.NoEditFunctionality) +
+         ", \"SapguiHexdumpActivated\": " + flag(c.SapguiHexdumpActivated) +
+         ", \"SapguiTraceActivated\": " + flag(c.SapguiTraceActivated) +
+         ", \"SapguiTraceLevel\": " + QByteArray::number(c.SapguiTraceLevel) +
+         ", \"SapguiNTCmdOpts\": " + jsonString(c.SapguiNTCmdOpts) +
+         "},\n    \"MSLast\": {\"MSLast\": " + jsonString(doc.FGlobal.MSLast.MSLast) +
+         "},\n    \"MSWinPos\": {\"NormX\": " + QByteArray::number(doc.FGlobal.MSWinPos.NormX) +
+         ", \"NormY\": " + QByteArray::number(doc.FGlobal.MSWinPos.NormY) + "}\n  }\n}\n";
+    return j;
 }
 
 void printEntries(const SapLogonDocument &doc) {
@@ -208,7 +211,7 @@ const std::map<QString, Command> &commands() {
               requireExisting(a[0]);
               LoadedDocument d(a[0]);
               if (a.contains(QStringLiteral("--json")))
-                  out(QJsonDocument(entriesJson(d.doc)).toJson(QJsonDocument::Indented));
+                  out(entriesJson(d.doc));
               else
                   printEntries(d.doc);
               return kOk;

@@ -116,6 +116,7 @@ public:
     bool CanRedo() const { return FPos > 0; }
     int Count() const { return int(FSteps.size()); }
     const TUndo *Step(int i) const { return FSteps.at(size_t(i)).get(); }
+    TUndo *Newest() { return FSteps.empty() ? nullptr : FSteps.front().get(); } // for linking a step
     int Pos() const { return FPos; }
 
     bool FIsPerforming = false;

@@ -442,14 +442,14 @@ void TLineTokenizer::ScanLineComments(const QString &line, TStyle &st, bool &ope
              (!lc.contains(QLatin1Char(',')) && !ContainsText(line, lc))))
             return;
     }
-    const QString &lcSpec = s->LineComment;
-    const bool plain = !s->HasCommentStyles() && !lcSpec.contains(QLatin1Char(','));
+    const QString &lineComment = s->LineComment;
+    const bool plain = !s->HasCommentStyles() && !lineComment.contains(QLatin1Char(','));
     const QChar literal = !s->Literal.isEmpty() ? s->Literal[0] : QChar(0);
     auto freeOfDelims = [&](const QString &t) {
         return std::none_of(t.cbegin(), t.cend(),
                             [&](QChar c) { return InSet(c, URLDelimiters) || c == literal; });
     };
-    if (plain && UrlAware && freeOfDelims(open) && freeOfDelims(close) && freeOfDelims(lcSpec) &&
+    if (plain && UrlAware && freeOfDelims(open) && freeOfDelims(close) && freeOfDelims(lineComment) &&
         !line.contains(literal)) {
         // Jump from delimiter to delimiter; each one lies inside a single word, so only the word
         // around it needs looking at.
@@ -465,7 +465,7 @@ void TLineTokenizer::ScanLineComments(const QString &line, TStyle &st, bool &ope
                     return;
             } else {
                 p = FindText(line, open, pos);
-                const qsizetype q = FindText(line, lcSpec, pos);
+                const qsizetype q = FindText(line, lineComment, pos);
                 if (p < 0 && q < 0)
                     return;
                 opening = p >= 0 && (q < 0 || p <= q);
@@ -473,7 +473,7 @@ void TLineTokenizer::ScanLineComments(const QString &line, TStyle &st, bool &ope
                     len = open.size();
                 } else {
                     p = q;
-                    len = lcSpec.size();
+                    len = lineComment.size();
                 }
             }
             qsizetype ws = p, we = p;
@@ -513,7 +513,7 @@ void TLineTokenizer::ScanLineComments(const QString &line, TStyle &st, bool &ope
             if (st.isBracket)
                 return true;
             const TCommentMatch m = s->FindCommentStart(w);
-            const int lc = lcSpec.isEmpty() ? 0 : TCustomMemoStyler::LineCommentPos(lcSpec, w);
+            const int lc = lineComment.isEmpty() ? 0 : TCustomMemoStyler::LineCommentPos(lineComment, w);
             if (m.Pos == 0 && lc == 0)
                 return true;
             if (m.Pos > 0 && (lc == 0 || m.Pos <= lc)) {

@@ -194,11 +194,11 @@ TCommentMatch TCustomMemoStyler::FindCommentEnd(QStringView text) const {
     return m;
 }
 
-int TCustomMemoStyler::LineCommentPos(const QString &spec, QStringView text) {
-    if (!spec.contains(QLatin1Char(',')))
-        return FirstPos(text, spec);
+int TCustomMemoStyler::LineCommentPos(const QString &delimiters, QStringView text) {
+    if (!delimiters.contains(QLatin1Char(',')))
+        return FirstPos(text, delimiters);
     // Alternatives are tried in list order, not by where they occur.
-    for (const QString &alt : spec.split(QLatin1Char(','))) {
+    for (const QString &alt : delimiters.split(QLatin1Char(','))) {
         const int p = FirstPos(text, alt);
         if (p > 0)
             return p;

@@ -149,7 +149,7 @@ public:
     bool HasCommentStyles() const;
     TCommentMatch FindCommentStart(QStringView text) const;
     TCommentMatch FindCommentEnd(QStringView text) const;
-    static int LineCommentPos(const QString &spec, QStringView text);
+    static int LineCommentPos(const QString &delimiters, QStringView text);
 
     void AddClient(IMemoStylerClient *client);
     void RemoveClient(IMemoStylerClient *client);

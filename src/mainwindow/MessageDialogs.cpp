@@ -80,10 +80,6 @@ TDialogs *CurrentDialogs = nullptr;
 
 } // namespace
 
-QString ApplicationTitle() {
-    return QStringLiteral("Editor for SAPLOGON.INI");
-}
-
 TDialogs &Dialogs() {
     static TQtDialogs qtDialogs;
     return CurrentDialogs ? *CurrentDialogs : qtDialogs;

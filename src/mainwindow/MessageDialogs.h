@@ -1,14 +1,13 @@
 #pragma once
 
+#include "platform/AppInfo.h" // ApplicationTitle(): also the caption of the standard error box
+
 #include <QString>
 #include <QStringList>
 #include <exception>
 #include <optional>
 
 class QWidget;
-
-// The application title: window caption and caption of the standard error box.
-QString ApplicationTitle();
 
 enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation };
 

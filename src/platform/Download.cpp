@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
@@ -36,6 +37,7 @@ bool fetch(const QUrl &url, const QString &fileName, int timeLimitMs) {
     QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
     QTimer limit;
     limit.setSingleShot(true);
+    limit.setTimerType(Qt::PreciseTimer); // a coarse timer may overrun 5 s by a quarter second
     QObject::connect(&limit, &QTimer::timeout, reply.get(), &QNetworkReply::abort);
     limit.start(timeLimitMs);
     if (!reply->isFinished())
@@ -65,9 +67,13 @@ bool DownloadFile(const QString &URL, const QString &FileName, int TimeLimitMs) 
 }
 
 QString TempFileName(const QString &Extension) {
+    // tempPath() is empty when TMPDIR names no folder: never fall back to the file-system root.
+    const QString folder = QDir::tempPath();
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return {};
     QString name;
     {
-        QTemporaryFile placeholder(QDir::tempPath() + QStringLiteral("/XXXXXXXX.tmp"));
+        QTemporaryFile placeholder(folder + QStringLiteral("/XXXXXXXX.tmp"));
         if (placeholder.open())
             name = QDir::toNativeSeparators(placeholder.fileName());
     } // the placeholder is removed here; only its name was wanted

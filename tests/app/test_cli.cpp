@@ -102,6 +102,7 @@ private Q_SLOTS:
         QCOMPARE(o["FEntries"][4]["Description"].toString(), QString("BW Reporting, Europe (BWP)"));
         QCOMPARE(o["FGlobal"]["Configuration"]["ConfirmDelete"].toBool(), true);
         QCOMPARE(o["FGlobal"]["MSWinPos"]["NormY"].toInt(), 80);
+        QVERIFY(r.out.indexOf("\"Description\"") < r.out.indexOf("\"Origin\"")); // the file's order
     }
 
     void normalizeWritesWhatGenerateShows_data() {

@@ -77,7 +77,7 @@ private Q_SLOTS:
     }
 
     void lineCommentAlternatives_data() {
-        QTest::addColumn<QString>("spec");
+        QTest::addColumn<QString>("delimiters");
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("pos");
         QTest::newRow("single") << "#0"
@@ -90,9 +90,9 @@ private Q_SLOTS:
                                             << "a # b" << 3;
     }
     void lineCommentAlternatives() {
-        QFETCH(QString, spec);
+        QFETCH(QString, delimiters);
         QFETCH(QString, text);
-        QTEST(TCustomMemoStyler::LineCommentPos(spec, text), "pos");
+        QTEST(TCustomMemoStyler::LineCommentPos(delimiters, text), "pos");
     }
 
     void delimiters_data() {

@@ -116,6 +116,16 @@ private Q_SLOTS:
         // Nor is the placeholder the name was taken from.
         QVERIFY(!QFileInfo::exists(ChangeFileExt(first, QStringLiteral(".tmp"))));
     }
+
+    // Without a usable temporary folder there is no name: never a bare ".tmp" in the current
+    // folder, where a download would replace a file of the user's and then delete it.
+    void noTemporaryFolderNoName() {
+        qputenv("TMPDIR", "/no/such/folder");
+        const QString name = TempFileName(QStringLiteral(".tmp"));
+        qunsetenv("TMPDIR");
+        QCOMPARE(name, QString());
+        QVERIFY(!DownloadFile(QStringLiteral("http://127.0.0.1:1/"), name, 1000));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestDownload)

@@ -2,7 +2,10 @@
 
 #include "../LocalHttpServer.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TestUsageHit : public QObject {
