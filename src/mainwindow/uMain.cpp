@@ -1,6 +1,5 @@
 #include "mainwindow/uMain.h"
 
-#include "mainwindow/FileContentView.h"
 #include "mainwindow/HelpTopics.h"
 #include "mainwindow/MessageDialogs.h"
 #include "platform/AppError.h"
@@ -165,7 +164,10 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent), FDocument(FLines) {
     Guard([this] { FormCreate(); });
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain() {
+    // The view is deleted after the members, the styler among them.
+    CodeMemo->SetSyntaxStyles(nullptr);
+}
 
 QString TfrmMain::OpenDialogFilter() {
     return QStringLiteral("saplogon.ini|saplogon.ini|All files (*.*)|*.*");
@@ -370,7 +372,8 @@ QWidget *TfrmMain::CreateDetailsPanel() {
     SetNameAndAccessible(tshFileContent, "tshFileContent", QStringLiteral("File content"));
     auto *fileLayout = new QVBoxLayout(tshFileContent);
     fileLayout->setContentsMargins(0, 0, 0, 0);
-    CodeMemo = new TFileContentView(FLines, tshFileContent);
+    CodeMemo->setParent(tshFileContent);
+    CodeMemo->SetSyntaxStyles(IniStyler.get());
     SetNameAndAccessible(CodeMemo, "CodeMemo", QStringLiteral("File content"));
     fileLayout->addWidget(CodeMemo);
 
@@ -706,20 +709,14 @@ void TfrmMain::closeEvent(QCloseEvent *event) {
 
 void TfrmMain::LoadSapLogon(const QString &source) {
     FDocument.LoadSapLogon(source);
-    RefreshFileContentView();
 }
 
 void TfrmMain::BuildFileContent() {
     FDocument.BuildFileContent();
-    RefreshFileContentView();
 }
 
 void TfrmMain::SaveWithBackup() {
     FDocument.SaveWithBackup();
-}
-
-void TfrmMain::RefreshFileContentView() {
-    CodeMemo->Reload();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -959,7 +956,6 @@ void TfrmMain::FormCreate() {
     PageControl->setCurrentWidget(tshSystems);
     lbxEntries->setFocus(); // start in the list rather than in the read-only path
     FLines.Clear();
-    RefreshFileContentView();
 }
 
 void TfrmMain::FormShow() {
@@ -1021,7 +1017,6 @@ void TfrmMain::bbtSaveClick() {
     edtSapLogon->setText(FSapLogon);
     // Backup, write, reload of the lines from the written file, FModified cleared.
     FDocument.Save();
-    RefreshFileContentView();
     ShowModified();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "document/SapLogonDocument.h"
-#include "editor/HeadlessCodeMemoView.h"
+#include "editor/CodeMemo.h"
+#include "highlight/MemoStyler.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -21,7 +22,6 @@ class QPushButton;
 class QScrollArea;
 class QSplitter;
 class QTabWidget;
-class TFileContentView;
 
 // The editor's main window: file choice, entry list, field form with help, entry commands and the
 // regenerated file text. It owns the document for the whole run.
@@ -83,8 +83,11 @@ public:
 
 private:
     // The text view's model; the File content page shows its lines.
-    THeadlessCodeMemoView FMemoModel;
-    TCodeMemoStrings &FLines = FMemoModel.Lines();
+    // The styler outlives the view that draws with it; the view joins the File content page
+    // when the page is built and is deleted with it.
+    std::unique_ptr<TIniMemoStyler> IniStyler = CreateIniMemoStyler();
+    TCodeMemo *CodeMemo = new TCodeMemo;
+    TCodeMemoStrings &FLines = CodeMemo->Lines();
     SapLogonDocument FDocument;
 
 public:
@@ -122,7 +125,6 @@ private:
     void OpenFile(const QString &path);
     void SelectRowAndShow(int row);
     void FocusDescription();
-    void RefreshFileContentView();
     bool FilterFieldKey(QLineEdit *edit, QKeyEvent *event) const;
     QScrollArea *PageScrollOf(const QWidget *control) const; // the scrolling page holding a field
 
@@ -160,7 +162,6 @@ public:
     QWidget *tshFileContent = nullptr;
     QScrollArea *scrDetails = nullptr;
     QScrollArea *ScrollBox1 = nullptr;
-    TFileContentView *CodeMemo = nullptr; // placeholder until the text view takes its place
     QLabel *pnlField = nullptr;
     QPlainTextEdit *memHelp = nullptr;
     QPushButton *bbtSessManKeyAuto = nullptr;

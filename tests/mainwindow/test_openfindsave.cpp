@@ -159,6 +159,29 @@ private Q_SLOTS:
         QCOMPARE(Lines(*w), QString::fromLatin1(written).split(QStringLiteral("\r\n")));
     }
 
+    // The page is the real text view: what is typed there is saved as it stands, and the next
+    // regeneration replaces it.
+    void handEditedTextIsSavedThenRegenerated() {
+        TWindowFixture f;
+        const QString path = f.Copy("three.ini", "saplogon.ini");
+        auto w = f.Window(path);
+        auto *memo = Find<TCodeMemo>(*w, "CodeMemo");
+        QCOMPARE(&memo->Lines(), &w->Lines());
+        w->PageControl->setCurrentWidget(w->tshFileContent);
+        memo->setFocus();
+        QTest::keyClicks(memo, "; by hand");
+        QTest::keyClick(memo, Qt::Key_Return);
+        QVERIFY(!w->FModified); // typing on the page is not a change of the model
+        f.dialogs.saveResult = path;
+        QTest::mouseClick(w->bbtSave, Qt::LeftButton);
+        QVERIFY(ReadAll(path).startsWith("; by hand\r\n[Configuration]\r\n"));
+        QCOMPARE(memo->Lines().Get(0), QStringLiteral("; by hand"));
+        EnterAndLeave(*w, Find<QLineEdit>(*w, "ledtServer"));
+        QCOMPARE(memo->Lines().Get(0), QStringLiteral("[Configuration]"));
+        QCOMPARE(memo->CurY(), 0);
+        QCOMPARE(memo->CurX(), 0);
+    }
+
     void saveElsewhereAndCancel() {
         TWindowFixture f;
         const QString path = f.Copy("three.ini");
