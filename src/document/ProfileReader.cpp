@@ -1,6 +1,7 @@
 #include "document/ProfileReader.h"
 
 #include "platform/Codepage.h"
+#include "platform/StrToInt.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -476,53 +477,10 @@ QString ProfileReader::ReadString(const QString &section, const QString &key, co
 }
 
 std::optional<qint32> ProfileReader::ToInteger(QStringView text) {
-    QString replaced;
-    if (text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')) {
-        replaced = u'$' + text.mid(2).toString();
-        text = replaced;
-    }
-    qsizetype i = 0;
-    const qsizetype n = text.size();
-    while (i < n && text[i] == u' ')
-        ++i;
-    bool negative = false;
-    if (i < n && (text[i] == u'-' || text[i] == u'+')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
-    bool hex = false;
-    if (i < n && (text[i] == u'$' || text[i] == u'x' || text[i] == u'X')) {
-        hex = true;
-        ++i;
-    } else if (i + 1 < n && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X')) {
-        hex = true;
-        i += 2;
-    }
-    if (i >= n)
+    qint32 value = 0;
+    if (!TryStrToInt(text, value))
         return std::nullopt;
-    quint64 value = 0;
-    for (; i < n; ++i) {
-        const char16_t c = text[i].unicode();
-        int digit;
-        if (c >= u'0' && c <= u'9')
-            digit = c - u'0';
-        else if (hex && c >= u'a' && c <= u'f')
-            digit = c - u'a' + 10;
-        else if (hex && c >= u'A' && c <= u'F')
-            digit = c - u'A' + 10;
-        else
-            return std::nullopt;
-        value = value * (hex ? 16 : 10) + digit;
-        if (value > (hex ? 0xFFFFFFFFull : 0x80000000ull))
-            return std::nullopt;
-    }
-    if (hex) {
-        const auto v = qint32(quint32(value));
-        return negative ? qint32(0u - quint32(v)) : v;
-    }
-    if (!negative && value > 0x7FFFFFFFull)
-        return std::nullopt;
-    return negative ? qint32(-qint64(value)) : qint32(value);
+    return value;
 }
 
 qint32 ProfileReader::ReadInteger(const QString &section, const QString &key, qint32 def) const {

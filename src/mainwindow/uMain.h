@@ -3,6 +3,7 @@
 #include "document/SapLogonDocument.h"
 #include "editor/CodeMemo.h"
 #include "highlight/MemoStyler.h"
+#include "platform/StrToInt.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -173,8 +174,5 @@ public:
     QGroupBox *grpAction = nullptr;
 };
 
-// The integer parse of the field commit: optional leading blanks and sign, decimal digits or
-// hexadecimal after "$", "x" or "0x"; the whole text, within 32 bits. False when it is no number.
-bool TryStrToInt(const QString &text, qint32 &value);
 // A stored value selects the first item equal to it ignoring case; no match leaves no selection.
 void SelectComboItem(QComboBox *combo, const QString &value);
