@@ -3,9 +3,14 @@
 #include "mainwindow/uMain.h"
 #include "usage/uIncMatomo.h"
 
+#include <QIcon>
+
 int main(int argc, char *argv[]) {
     TApplication app(argc, argv);
-    TfrmMain frmMain;
+    // The desktop entry's name lets the desktop match the window to its launcher and icon.
+    TApplication::setDesktopFileName(QStringLiteral("org.saplogoneditor.Editor"));
+    TfrmMain frmMain; // loads the picture resources the icon comes from
+    TApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/application.svg")));
     frmMain.SetCommandLine(TApplication::arguments().mid(1));
     frmMain.showAbout = [](QWidget *parent) {
         TfrmAbout102 box(parent);
