@@ -23,6 +23,7 @@ function(saplogon_tests)
     get_filename_component(name ${src} NAME_WE)
     add_executable(${name} ${src})
     target_link_libraries(${name} PRIVATE project_options Qt6::Test ${ARGN})
+    target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
     target_compile_definitions(${name} PRIVATE
       SAPLOGON_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data"
       SAPLOGON_SOURCE_DIR="${PROJECT_SOURCE_DIR}"

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "common/TestFiles.h"
+
 // The command-line tool: what it prints, what it writes, and its exit codes.
 class TestCli : public QObject {
     Q_OBJECT
@@ -25,11 +27,6 @@ class TestCli : public QObject {
         p.waitForFinished(60000);
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
                 p.readAllStandardError()};
-    }
-
-    static QByteArray read(const QString &path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
 
     QString copy(const QString &from, const QString &name) {
@@ -120,11 +117,11 @@ private Q_SLOTS:
         QCOMPARE(generated.code, 0);
         const QByteArray bracket = mark.isEmpty() ? QByteArray("[") : QByteArray("[\0", 2);
         QVERIFY(generated.out.startsWith(QByteArray(mark + bracket)));
-        QCOMPARE(read(path), read(source)); // generate changes nothing on disk
+        QCOMPARE(ReadFile(path), ReadFile(source)); // generate changes nothing on disk
         QCOMPARE(cli({"normalize", path}).code, 0);
-        QCOMPARE(read(path), generated.out);
+        QCOMPARE(ReadFile(path), generated.out);
         QCOMPARE(backups().size(), 1);
-        QCOMPARE(read(FDir.filePath(backups().first())), read(source));
+        QCOMPARE(ReadFile(FDir.filePath(backups().first())), ReadFile(source));
         QFile::remove(FDir.filePath(backups().first()));
     }
 
@@ -132,7 +129,7 @@ private Q_SLOTS:
         const QString path = copy(example(), "target.ini");
         const Result r = cli({"import", path, utf16()});
         QCOMPARE(r.code, 0);
-        QVERIFY(!read(path).startsWith("\xFF\xFE"));
+        QVERIFY(!ReadFile(path).startsWith("\xFF\xFE"));
         const QJsonObject o = QJsonDocument::fromJson(cli({"entries", path, "--json"}).out).object();
         QCOMPARE(o["FEntries"].toArray().size(), 16);
         QCOMPARE(o["FEntries"][15]["Description"].toString(), QString("Training = Schulung (TRN)"));

@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "common/TestFiles.h"
+
 #include <unistd.h>
 
 // Files that are not what they should be: a clear error or a sane load, never a crash, and
@@ -17,14 +19,6 @@ class TestBadInput : public QObject {
     Q_OBJECT
 
     QTemporaryDir FDir;
-
-    QString write(const QString &name, const QByteArray &bytes) {
-        const QString path = FDir.filePath(name);
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-            qFatal("cannot write fixture");
-        return path;
-    }
 
     static QByteArray digest(const QString &path) {
         QFile f(path);
@@ -67,7 +61,7 @@ private Q_SLOTS:
     void loadsSanelyAndChangesNothingOnDisk() {
         QFETCH(QByteArray, bytes);
         QFETCH(int, entries);
-        const QString path = write("bad.ini", bytes);
+        const QString path = WriteFile(FDir.filePath("bad.ini"), bytes);
         const QByteArray before = digest(path);
         THeadlessCodeMemoView view;
         SapLogonDocument doc(view.Lines());
@@ -82,9 +76,9 @@ private Q_SLOTS:
     }
 
     void loneSurrogatesSurviveAUtf16Save() {
-        const QString path =
-            write("surrogates.ini", utf16le(QString::fromUtf16(u"[Description]\r\nItem1=\xDC00"
-                                                               u"a\xD800")));
+        const QString path = WriteFile(FDir.filePath("surrogates.ini"),
+                                       utf16le(QString::fromUtf16(u"[Description]\r\nItem1=\xDC00"
+                                                                  u"a\xD800")));
         THeadlessCodeMemoView view;
         SapLogonDocument doc(view.Lines());
         doc.FSapLogon = path;
@@ -99,7 +93,7 @@ private Q_SLOTS:
     void fiftyMegabytesLoad() {
         QByteArray big = randomBytes(50 * 1024 * 1024, 11);
         big.prepend("[Description]\nItem1=first\n");
-        const QString path = write("big.ini", big);
+        const QString path = WriteFile(FDir.filePath("big.ini"), big);
         big.clear();
         const QByteArray before = digest(path);
         THeadlessCodeMemoView view;
@@ -126,7 +120,7 @@ private Q_SLOTS:
     void unreadableFileIsAClearErrorAndKeepsTheModel() {
         if (geteuid() == 0)
             QSKIP("root reads files whatever their rights");
-        const QString path = write("locked.ini", "[Description]\nItem1=x\n");
+        const QString path = WriteFile(FDir.filePath("locked.ini"), "[Description]\nItem1=x\n");
         QFile::setPermissions(path, QFileDevice::Permissions());
         THeadlessCodeMemoView view;
         SapLogonDocument doc(view.Lines());

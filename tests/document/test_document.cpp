@@ -7,24 +7,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "common/TestFiles.h"
+
 // Loading, regenerating and the document side of saving (backup naming, encodings).
 class TestDocument : public QObject {
     Q_OBJECT
 
     QTemporaryDir FDir;
-
-    QString write(const QString &name, const QByteArray &bytes) {
-        const QString path = FDir.filePath(name);
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-            qFatal("cannot write fixture");
-        return path;
-    }
-
-    static QByteArray read(const QString &path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
 
     static QString example() { return QStringLiteral(SAPLOGON_SOURCE_DIR "/examples/saplogon.ini"); }
 
@@ -62,7 +51,7 @@ private Q_SLOTS:
 
         doc.BuildFileContent();
 
-        QCOMPARE(view.Lines().Text().toUtf8(), read(SAPLOGON_TEST_DATA "/two-entries.expected.ini"));
+        QCOMPARE(view.Lines().Text().toUtf8(), ReadFile(SAPLOGON_TEST_DATA "/two-entries.expected.ini"));
         QCOMPARE(view.Lines().UpdateCount(), 0);
         QCOMPARE(view.Lines().FLockCount, 0);
         QCOMPARE(doc.FGlobal, globalBefore);
@@ -123,8 +112,9 @@ private Q_SLOTS:
     void countsDescriptionKeysAndReadsItemOneToK() {
         THeadlessCodeMemoView view;
         SapLogonDocument doc(view.Lines());
-        doc.FSapLogon = write("gaps.ini", "[Description]\nItem1=a\nItem2=b\nItem4=d\n"
-                                          "[Server]\nItem3=s3\nItem4=s4\n[MSWinPos]\nNormX=\nNormY=7\n");
+        doc.FSapLogon = WriteFile(FDir.filePath("gaps.ini"),
+                                  "[Description]\nItem1=a\nItem2=b\nItem4=d\n"
+                                  "[Server]\nItem3=s3\nItem4=s4\n[MSWinPos]\nNormX=\nNormY=7\n");
         doc.LoadSapLogon(QString());
         QCOMPARE(doc.FEntries.size(), 3);
         QCOMPARE(doc.FEntries[2].Description, QString());
@@ -132,7 +122,8 @@ private Q_SLOTS:
         QCOMPARE(doc.FGlobal.MSWinPos.NormX, 50);
         QCOMPARE(doc.FGlobal.MSWinPos.NormY, 7);
 
-        doc.FSapLogon = write("nodesc.ini", "[Server]\nItem1=x\n[Configuration]\nSessManNewKey=$1A\n");
+        doc.FSapLogon =
+            WriteFile(FDir.filePath("nodesc.ini"), "[Server]\nItem1=x\n[Configuration]\nSessManNewKey=$1A\n");
         doc.LoadSapLogon(QString());
         QVERIFY(doc.FEntries.isEmpty());
         QCOMPARE(doc.FGlobal.Configuration.SessManNewKey, 26);
@@ -187,7 +178,7 @@ private Q_SLOTS:
     void savedFileKeepsItsEncodingAndReloadsToTheSameModel() {
         QFETCH(QString, source);
         QFETCH(QByteArray, mark);
-        const QString path = write("roundtrip.ini", read(source));
+        const QString path = WriteFile(FDir.filePath("roundtrip.ini"), ReadFile(source));
         THeadlessCodeMemoView view;
         SapLogonDocument doc(view.Lines());
         doc.FSapLogon = path;
@@ -198,10 +189,10 @@ private Q_SLOTS:
         const QString text = view.Lines().Text();
         doc.Save(QDateTime(QDate(2024, 1, 5), QTime(9, 3, 7)));
 
-        const QByteArray written = read(path);
+        const QByteArray written = ReadFile(path);
         QVERIFY(written.startsWith(mark));
         QVERIFY(!written.endsWith(mark.isEmpty() ? "\n" : QByteArray("\n\0", 2)));
-        QCOMPARE(read(FDir.filePath("roundtrip.20240105090307")), read(source));
+        QCOMPARE(ReadFile(FDir.filePath("roundtrip.20240105090307")), ReadFile(source));
         QCOMPARE(view.Lines().Text(), text); // the view shows the file as written
         doc.LoadSapLogon(QString());
         QCOMPARE(doc.FEntries, entries);

@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "common/TestFiles.h"
+
 #include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -18,19 +20,6 @@ class TestSaveWithBackup : public QObject {
     QTemporaryDir FDir;
     const QDateTime FNow{QDate(2024, 4, 13), QTime(14, 1, 5)};
 
-    QString write(const QString &name, const QByteArray &bytes) {
-        const QString path = FDir.filePath(name);
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-            qFatal("cannot write fixture");
-        return path;
-    }
-
-    static QByteArray read(const QString &path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
-
     QStringList files() const { return QDir(FDir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
 
 private Q_SLOTS:
@@ -40,7 +29,7 @@ private Q_SLOTS:
     }
 
     void savingOverTheFileKeepsThePreviousOneAsBackup() {
-        const QString path = write("saplogon.ini", "old");
+        const QString path = WriteFile(FDir.filePath("saplogon.ini"), "old");
         THeadlessCodeMemoView view;
         SapLogonDocument doc(view.Lines());
         doc.FSapLogon = path;
@@ -48,8 +37,8 @@ private Q_SLOTS:
         view.Lines().Clear();
         view.Lines().Add("new");
         doc.Save(FNow);
-        QCOMPARE(read(path), QByteArray("new"));
-        QCOMPARE(read(FDir.filePath("saplogon.20240413140105")), QByteArray("old"));
+        QCOMPARE(ReadFile(path), QByteArray("new"));
+        QCOMPARE(ReadFile(FDir.filePath("saplogon.20240413140105")), QByteArray("old"));
         QCOMPARE(files(), (QStringList{"saplogon.20240413140105", "saplogon.ini"})); // no temporary left
         QVERIFY(!doc.FModified);
     }
@@ -64,7 +53,7 @@ private Q_SLOTS:
     }
 
     void anExistingBackupIsNeverOverwritten() {
-        const QString path = write("saplogon.ini", "first");
+        const QString path = WriteFile(FDir.filePath("saplogon.ini"), "first");
         THeadlessCodeMemoView view;
         SapLogonDocument doc(view.Lines());
         doc.FSapLogon = path;
@@ -73,8 +62,8 @@ private Q_SLOTS:
         doc.SaveWithBackup(FNow);
         view.Lines().Put(0, "third");
         doc.SaveWithBackup(FNow); // same second: written without a new backup
-        QCOMPARE(read(path), QByteArray("third"));
-        QCOMPARE(read(FDir.filePath("saplogon.20240413140105")), QByteArray("first"));
+        QCOMPARE(ReadFile(path), QByteArray("third"));
+        QCOMPARE(ReadFile(FDir.filePath("saplogon.20240413140105")), QByteArray("first"));
         QCOMPARE(files().size(), 2);
     }
 
@@ -92,7 +81,7 @@ private Q_SLOTS:
     void failedWriteLeavesTheFileUntouched() {
         QFETCH(QString, target);
         QFETCH(QString, reason);
-        write("plain", "keep");
+        WriteFile(FDir.filePath("plain"), "keep");
         QDir(FDir.path()).mkdir("folder");
         THeadlessCodeMemoView view;
         SapLogonDocument doc(view.Lines());
@@ -108,7 +97,7 @@ private Q_SLOTS:
         }
         QVERIFY(doc.FModified);
         QCOMPARE(files(), QStringList{"plain"});
-        QCOMPARE(read(FDir.filePath("plain")), QByteArray("keep"));
+        QCOMPARE(ReadFile(FDir.filePath("plain")), QByteArray("keep"));
         QVERIFY(QFileInfo(FDir.filePath("folder")).isDir());
         QDir(FDir.filePath("folder")).removeRecursively();
     }
@@ -116,13 +105,13 @@ private Q_SLOTS:
     void readOnlyFileIsNotReplaced() {
         if (geteuid() == 0)
             QSKIP("root may write every file");
-        const QString path = write("saplogon.ini", "locked");
+        const QString path = WriteFile(FDir.filePath("saplogon.ini"), "locked");
         QFile::setPermissions(path, QFileDevice::ReadOwner);
         THeadlessCodeMemoView view;
         SapLogonDocument doc(view.Lines());
         doc.FSapLogon = path;
         QVERIFY_THROWS_EXCEPTION(EAppError, doc.SaveWithBackup(FNow));
-        QCOMPARE(read(path), QByteArray("locked"));
+        QCOMPARE(ReadFile(path), QByteArray("locked"));
         QCOMPARE(files(), QStringList{"saplogon.ini"});
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     }
@@ -130,7 +119,7 @@ private Q_SLOTS:
     void fullDiskLeavesTheOldFileInPlace() {
         // A file-size limit makes the write fail part-way, as a full disk does.
         const QByteArray old(64, 'o');
-        const QString path = write("saplogon.ini", old);
+        const QString path = WriteFile(FDir.filePath("saplogon.ini"), old);
         THeadlessCodeMemoView view;
         SapLogonDocument doc(view.Lines());
         doc.FSapLogon = path;
@@ -152,7 +141,7 @@ private Q_SLOTS:
         std::signal(SIGXFSZ, previous);
         QVERIFY(raised);
         QVERIFY(doc.FModified);
-        QCOMPARE(read(path), old);
+        QCOMPARE(ReadFile(path), old);
         QCOMPARE(files(), QStringList{"saplogon.ini"});
     }
 };

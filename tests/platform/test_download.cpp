@@ -10,18 +10,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "common/TestFiles.h"
+
 class TestDownload : public QObject {
     Q_OBJECT
 
     static QByteArray contents(const QString &path) {
         QFile f(path);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
-    static void write(const QString &path, const QByteArray &bytes) {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
     }
 
 private Q_SLOTS:
@@ -47,7 +43,7 @@ private Q_SLOTS:
         server.serve(QStringLiteral("/moved"), {200, "moved body"});
         QTemporaryDir dir;
         const QString target = dir.filePath(QStringLiteral("Kestrel.CAB"));
-        write(target, "old file");
+        WriteFile(target, "old file");
 
         QCOMPARE(DownloadFile(server.base() + QStringLiteral("/files/Kestrel.CAB"), target, 5000), ok);
         QCOMPARE(contents(target), expected);

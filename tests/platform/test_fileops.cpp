@@ -5,6 +5,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "common/TestFiles.h"
+
 class TestFileOps : public QObject {
     Q_OBJECT
 
@@ -16,11 +18,6 @@ class TestFileOps : public QObject {
             qFatal("cannot write fixture");
         f.write(bytes);
         return f.fileName();
-    }
-
-    static QByteArray read(const QString &path) {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
 
 private Q_SLOTS:
@@ -53,11 +50,11 @@ private Q_SLOTS:
     void moveRefusesAnExistingTarget() {
         const QString a = make("a", "A"), b = make("b", "B");
         QVERIFY(!MoveFileNoReplace(a, b));
-        QCOMPARE(read(a), QByteArray("A"));
-        QCOMPARE(read(b), QByteArray("B"));
+        QCOMPARE(ReadFile(a), QByteArray("A"));
+        QCOMPARE(ReadFile(b), QByteArray("B"));
         QVERIFY(MoveFileNoReplace(a, FDir.filePath("c")));
         QVERIFY(!QFile::exists(a));
-        QCOMPARE(read(FDir.filePath("c")), QByteArray("A"));
+        QCOMPARE(ReadFile(FDir.filePath("c")), QByteArray("A"));
         QVERIFY(!MoveFileNoReplace(FDir.filePath("gone"), FDir.filePath("d")));
     }
 
@@ -66,11 +63,11 @@ private Q_SLOTS:
         QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
         const QString temp = WriteTempFileBeside(target, "new");
         QCOMPARE(QFileInfo(temp).absolutePath(), FDir.path());
-        QCOMPARE(read(temp), QByteArray("new"));
+        QCOMPARE(ReadFile(temp), QByteArray("new"));
         QCOMPARE(QFile::permissions(temp) & 0x0FFF, QFile::permissions(target) & 0x0FFF);
         QString error;
         QVERIFY(ReplaceFileWith(temp, target, &error));
-        QCOMPARE(read(target), QByteArray("new"));
+        QCOMPARE(ReadFile(target), QByteArray("new"));
         QVERIFY(!QFile::exists(temp));
     }
 };
