@@ -26,7 +26,6 @@ struct TLineProp {
 
 // What the line store needs from its text view. The editing model implements it; a headless
 // implementation serves code that has no view (tests, the command-line tool).
-// The exact set of calls is refined by the line store and the editing model together.
 class ICodeMemoView {
 public:
     virtual ~ICodeMemoView() = default;
