@@ -40,6 +40,9 @@ const char kHelp[] =
     "  import FILE OTHER                     append OTHER's entries to FILE\n"
     "  renumber FILE                         Session Manager keys 1..n, SessManNewKey n+1\n"
     "\n"
+    "Sections and keys that the editor's form does not show are kept and written\n"
+    "back unchanged, further \"ItemN\" sections with their entries.\n"
+    "\n"
     "normalize, import and renumber keep the previous FILE as FILE's name with the\n"
     "extension replaced by the date and time (saplogon.20240413140105).\n"
     "\n"
@@ -106,14 +109,33 @@ QByteArray jsonString(const QString &text) {
     return array.mid(1, array.size() - 2);
 }
 
+// {"name": "value", ...} of kept keys, in their order.
+QByteArray keysJson(const QList<tyKeptKey> &keys) {
+    QByteArray j = "{";
+    for (qsizetype k = 0; k < keys.size(); ++k)
+        j += QByteArray(k ? ", " : "") + jsonString(keys[k].Name) + ": " + jsonString(keys[k].Value);
+    return j + '}';
+}
+
 QByteArray entriesJson(const SapLogonDocument &doc) {
+    const tyOtherContent &other = doc.FOther;
     QByteArray j = "{\n  \"FSapLogon\": " + jsonString(doc.FSapLogon) + ",\n  \"FEntries\": [";
     for (qsizetype n = 0; n < doc.FEntries.size(); ++n) {
+        const tyEntry &e = doc.FEntries[n];
         j += n ? ",\n    {" : "\n    {";
         for (int f = 0; f < tyEntry::FieldCount; ++f)
-            j += QByteArray(f ? ", " : "") + '"' + EntryFieldNames[f] +
-                 "\": " + jsonString(doc.FEntries[n].field(f));
-        j += '}';
+            j += QByteArray(f ? ", " : "") + '"' + EntryFieldNames[f] + "\": " + jsonString(e.field(f));
+        // Values of the further entry sections; a section where the entry has no key is left out.
+        j += ", \"Other\": {";
+        bool first = true;
+        for (qsizetype s = 0; s < e.Other.size() && s < other.EntrySections.size(); ++s) {
+            if (!e.Other[s])
+                continue;
+            j += QByteArray(first ? "" : ", ") + jsonString(other.EntrySections[s]) + ": " +
+                 jsonString(*e.Other[s]);
+            first = false;
+        }
+        j += "}}";
     }
     j += doc.FEntries.isEmpty() ? "],\n" : "\n  ],\n";
     const tyConfiguration &c = doc.FGlobal.Configuration;
@@ -129,16 +151,31 @@ QByteArray entriesJson(const SapLogonDocument &doc) {
          ", \"SapguiNTCmdOpts\": " + jsonString(c.SapguiNTCmdOpts) +
          "},\n    \"MSLast\": {\"MSLast\": " + jsonString(doc.FGlobal.MSLast.MSLast) +
          "},\n    \"MSWinPos\": {\"NormX\": " + QByteArray::number(doc.FGlobal.MSWinPos.NormX) +
-         ", \"NormY\": " + QByteArray::number(doc.FGlobal.MSWinPos.NormY) + "}\n  }\n}\n";
+         ", \"NormY\": " + QByteArray::number(doc.FGlobal.MSWinPos.NormY) + "}\n  },\n";
+    j += "  \"FOther\": {\n    \"EntrySections\": [";
+    for (qsizetype s = 0; s < other.EntrySections.size(); ++s)
+        j += QByteArray(s ? ", " : "") + jsonString(other.EntrySections[s]);
+    j += "],\n    \"Configuration\": " + keysJson(other.ConfigurationKeys) +
+         ",\n    \"MSLast\": " + keysJson(other.MSLastKeys) +
+         ",\n    \"MSWinPos\": " + keysJson(other.MSWinPosKeys) + ",\n    \"Sections\": {";
+    for (qsizetype s = 0; s < other.Sections.size(); ++s)
+        j += QByteArray(s ? ",\n      " : "\n      ") + jsonString(other.Sections[s].Name) + ": " +
+             keysJson(other.Sections[s].Keys);
+    j += other.Sections.isEmpty() ? "}\n  }\n}\n" : "\n    }\n  }\n}\n";
     return j;
 }
 
 void printEntries(const SapLogonDocument &doc) {
-    for (qsizetype j = 0; j < doc.FEntries.size(); ++j)
+    const tyOtherContent &other = doc.FOther;
+    for (qsizetype j = 0; j < doc.FEntries.size(); ++j) {
+        const tyEntry &e = doc.FEntries[j];
+        const QString item = QStringLiteral("Item") + QString::number(j + 1) + u'.';
         for (int f = 0; f < tyEntry::FieldCount; ++f)
-            outLine(QStringLiteral("Item%1.%2=%3")
-                        .arg(j + 1)
-                        .arg(QLatin1String(EntryFieldNames[f]), doc.FEntries[j].field(f)));
+            outLine(item + QLatin1String(EntryFieldNames[f]) + u'=' + e.field(f));
+        for (qsizetype s = 0; s < e.Other.size() && s < other.EntrySections.size(); ++s)
+            if (e.Other[s])
+                outLine(item + other.EntrySections[s] + u'=' + *e.Other[s]);
+    }
     const tyConfiguration &c = doc.FGlobal.Configuration;
     auto flag = [](bool b) { return b ? QStringLiteral("1") : QStringLiteral("0"); };
     outLine(QStringLiteral("Configuration.SessManNewKey=%1").arg(c.SessManNewKey));
@@ -153,6 +190,15 @@ void printEntries(const SapLogonDocument &doc) {
     outLine(QStringLiteral("MSLast.MSLast=") + doc.FGlobal.MSLast.MSLast);
     outLine(QStringLiteral("MSWinPos.NormX=%1").arg(doc.FGlobal.MSWinPos.NormX));
     outLine(QStringLiteral("MSWinPos.NormY=%1").arg(doc.FGlobal.MSWinPos.NormY));
+    auto printKeys = [](const QString &section, const QList<tyKeptKey> &keys) {
+        for (const tyKeptKey &k : keys)
+            outLine(section + u'.' + k.Name + u'=' + k.Value);
+    };
+    printKeys(QStringLiteral("Configuration"), other.ConfigurationKeys);
+    printKeys(QStringLiteral("MSLast"), other.MSLastKeys);
+    printKeys(QStringLiteral("MSWinPos"), other.MSWinPosKeys);
+    for (const tyKeptSection &kept : other.Sections)
+        printKeys(kept.Name, kept.Keys);
 }
 
 // Regenerates and saves with backup; reports where the previous file went.

@@ -476,6 +476,52 @@ QString ProfileReader::ReadString(const QString &section, const QString &key, co
     return copyEntry(d);
 }
 
+QStringList ProfileReader::SectionNames() const {
+    const Parsed &p = EnsureParsed();
+    QStringList names;
+    if (p.source == Source::Unreadable)
+        return names;
+    for (int si = 1; si < int(p.sections.size()); ++si) {
+        const QStringView name = p.sectionName(p.sections[si]);
+        // A nameless header is hidden by the keys before the first header.
+        if (!name.isEmpty() && p.findSection(name) == &p.sections[si])
+            names.append(name.toString());
+    }
+    return names;
+}
+
+void ProfileReader::ForEachRawKey(const QString &section,
+                                  const std::function<void(QStringView, QStringView)> &visit) const {
+    const Parsed &p = EnsureParsed();
+    if (p.source == Source::Unreadable)
+        return;
+    auto &parsed = const_cast<Parsed &>(p);
+    const Parsed::Section *sec = parsed.findSection(trimBlanks(cutAtNul(section)));
+    if (!sec)
+        return;
+    for (int k = sec->firstKey; k < sec->firstKey + sec->keyCount; ++k) {
+        const Parsed::Key &key = p.keys[k];
+        const QStringView name = p.keyName(key);
+        if (key.valueStart < 0 || name.isEmpty() || name[0] == u';')
+            continue;
+        if (parsed.findKey(*sec, name) != &key)
+            continue; // a later key of the same name is never read
+        visit(name, p.view(key.valueStart, key.valueLen));
+    }
+}
+
+qsizetype ProfileReader::ItemNumber(QStringView key) {
+    return itemNumber(key);
+}
+
+bool ProfileReader::SameName(QStringView a, QStringView b) {
+    return equalsIgnoringAsciiCase(a, b);
+}
+
+QString ProfileReader::FoldedName(QStringView name) {
+    return foldedName(name);
+}
+
 std::optional<qint32> ProfileReader::ToInteger(QStringView text) {
     qint32 value = 0;
     if (!TryStrToInt(text, value))

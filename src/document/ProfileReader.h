@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -25,6 +27,20 @@ public:
     QString ReadString(const QString &section, const QString &key, const QString &def) const;
     qint32 ReadInteger(const QString &section, const QString &key, qint32 def) const;
     bool ReadBool(const QString &section, const QString &key, bool def) const;
+
+    // Names of the sections a query can reach, in file order: the first section of each name,
+    // without the keys before the first header.
+    QStringList SectionNames() const;
+    // Calls visit for every key of section that a query by name can reach, in file order: named,
+    // with an "=", not a ";" comment, the first of its name. The value is the text after "="
+    // with blanks trimmed and quotes kept, uncut, so that written back it reads the same.
+    void ForEachRawKey(const QString &section,
+                       const std::function<void(QStringView name, QStringView value)> &visit) const;
+    // n for a key "Item<n>" (any letter case, no sign or leading zero), else 0.
+    static qsizetype ItemNumber(QStringView key);
+    // Section and key names compare as the API compares them: ASCII letters without case.
+    static bool SameName(QStringView a, QStringView b);
+    static QString FoldedName(QStringView name);
 
     // The integer conversion of ReadInteger: blanks, sign, "$"/"x"/"0x" hex of up to 8 digits
     // (wrapping to negative), decimal within 32 bits. nullopt when the text is no integer.

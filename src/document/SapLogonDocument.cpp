@@ -6,6 +6,8 @@
 #include "platform/FileOps.h"
 
 #include <QFile>
+#include <QHash>
+#include <QSet>
 #include <array>
 
 namespace {
@@ -23,6 +25,89 @@ QString flag(bool b) {
     return b ? QStringLiteral("1") : QStringLiteral("0");
 }
 
+// Keys of a global section other than the ones the model reads.
+QList<tyKeptKey> keptKeysOf(const ProfileReader &reader, const QString &section,
+                            std::initializer_list<const char *> known) {
+    QList<tyKeptKey> kept;
+    reader.ForEachRawKey(section, [&](QStringView name, QStringView value) {
+        for (const char *k : known)
+            if (ProfileReader::SameName(name, QString::fromLatin1(k)))
+                return;
+        kept.append({name.toString(), value.toString()});
+    });
+    return kept;
+}
+
+// The file's sections beyond the 22: those whose keys are all "Item1".."Item<count>" give each
+// entry a value; the others are kept whole. entries are the count entries just read.
+void readOtherSections(const ProfileReader &reader, QList<tyEntry> &entries, tyOtherContent &other) {
+    const qsizetype count = entries.size();
+    QStringList entrySections;
+    for (const QString &name : reader.SectionNames()) {
+        if (IsModelSection(name))
+            continue;
+        bool perEntry = count > 0;
+        reader.ForEachRawKey(name, [&](QStringView key, QStringView) {
+            const qsizetype n = ProfileReader::ItemNumber(key);
+            perEntry = perEntry && n >= 1 && n <= count;
+        });
+        if (perEntry) {
+            entrySections.append(name);
+            continue;
+        }
+        tyKeptSection &kept = other.Sections.emplace_back();
+        kept.Name = name;
+        reader.ForEachRawKey(name, [&](QStringView key, QStringView value) {
+            kept.Keys.append({key.toString(), value.toString()});
+        });
+    }
+    for (tyEntry &e : entries)
+        e.Other.resize(entrySections.size());
+    for (qsizetype s = 0; s < entrySections.size(); ++s)
+        reader.ForEachRawKey(entrySections[s], [&](QStringView key, QStringView value) {
+            entries[ProfileReader::ItemNumber(key) - 1].Other[s] = value.toString();
+        });
+    other.EntrySections = std::move(entrySections);
+}
+
+// Imported entries carry values of their own file's entry sections; they move to the document's
+// section of the same name, which is added when the document has none. A document section
+// that the imported file lacks stays empty for them, and the other way round.
+void mergeEntrySections(tyOtherContent &doc, const QStringList &imported, QList<tyEntry> &entries) {
+    QHash<QString, qsizetype> position;
+    for (qsizetype s = 0; s < doc.EntrySections.size(); ++s)
+        position.insert(ProfileReader::FoldedName(doc.EntrySections[s]), s);
+    QSet<QString> keptNames;
+    for (const tyKeptSection &k : doc.Sections)
+        keptNames.insert(ProfileReader::FoldedName(k.Name));
+    QList<qsizetype> target;
+    target.reserve(imported.size());
+    for (const QString &name : imported) {
+        const QString folded = ProfileReader::FoldedName(name);
+        if (position.contains(folded)) {
+            target.append(position.value(folded));
+        } else if (keptNames.contains(folded)) {
+            target.append(-1); // the document keeps a section of that name whole: it stays as it is
+        } else {
+            position.insert(folded, doc.EntrySections.size());
+            target.append(doc.EntrySections.size());
+            doc.EntrySections.append(name);
+        }
+    }
+    for (tyEntry &e : entries) {
+        QList<std::optional<QString>> other(doc.EntrySections.size());
+        for (qsizetype s = 0; s < e.Other.size(); ++s)
+            if (target[s] >= 0)
+                other[target[s]] = std::move(e.Other[s]);
+        e.Other = std::move(other);
+    }
+}
+
+void addKeptKeys(TCodeMemoStrings &lines, const QList<tyKeptKey> &keys) {
+    for (const tyKeptKey &k : keys)
+        lines.Add(k.Name + u'=' + k.Value);
+}
+
 // Closes the update bracket however the generation ends.
 struct UpdateBracket {
     TCodeMemoStrings &Lines;
@@ -37,6 +122,8 @@ void SapLogonDocument::LoadSapLogon(const QString &source) {
     const bool import = !source.isEmpty();
     const QString path = import ? source : FSapLogon;
     const ProfileReader reader(path);
+    // Taken before the file is read: a change made meanwhile is then seen at the next save.
+    const FileFingerprint known = FingerprintOf(path);
 
     // The model changes only once the file layer has succeeded, so a failed load leaves the
     // document (and the window showing it) as it was.
@@ -57,14 +144,27 @@ void SapLogonDocument::LoadSapLogon(const QString &source) {
         for (int f = 0; f < tyEntry::FieldCount; ++f)
             e.field(f) = reader.ReadString(sections[f], key, QString());
     }
+    tyOtherContent other;
+    readOtherSections(reader, loaded, other);
+    FKnownPath = ResolvedFilePath(path);
+    FKnownFile = known;
 
     if (import) {
+        // The imported file's own kept sections and global keys stay behind, like its settings.
+        mergeEntrySections(FOther, other.EntrySections, loaded);
         FSapLogon = source;
         FEntries.append(std::move(loaded));
         FModified = true;
         return;
     }
     FEntries = std::move(loaded);
+    other.ConfigurationKeys = keptKeysOf(reader, QStringLiteral("Configuration"),
+                                         {"SessManNewKey", "MessageServerTimeout", "WithWizard",
+                                          "ConfirmDelete", "NoEditFunctionality", "SapguiHexdumpActivated",
+                                          "SapguiTraceActivated", "SapguiTraceLevel", "SapguiNTCmdOpts"});
+    other.MSLastKeys = keptKeysOf(reader, QStringLiteral("MSLast"), {"MSLast"});
+    other.MSWinPosKeys = keptKeysOf(reader, QStringLiteral("MSWinPos"), {"NormX", "NormY"});
+    FOther = std::move(other);
     const QString conf = QStringLiteral("Configuration");
     tyConfiguration &c = FGlobal.Configuration;
     c.SessManNewKey = reader.ReadInteger(conf, QStringLiteral("SessManNewKey"), 0);
@@ -98,13 +198,17 @@ void SapLogonDocument::BuildFileContent() {
     FLines.Add(QStringLiteral("SapguiTraceActivated=") + flag(c.SapguiTraceActivated));
     FLines.Add(QStringLiteral("SapguiTraceLevel=") + QString::number(c.SapguiTraceLevel));
     FLines.Add(QStringLiteral("SapguiNTCmdOpts=") + c.SapguiNTCmdOpts);
+    // Kept keys follow the known ones inside the first copy of their section, where SAP Logon looks.
+    addKeptKeys(FLines, FOther.ConfigurationKeys);
     FLines.Add(QString());
     FLines.Add(QStringLiteral("[MSLast]"));
     FLines.Add(QStringLiteral("MSLast=") + FGlobal.MSLast.MSLast);
+    addKeptKeys(FLines, FOther.MSLastKeys);
     FLines.Add(QString());
     FLines.Add(QStringLiteral("[MSWinPos]"));
     FLines.Add(QStringLiteral("NormX=") + QString::number(FGlobal.MSWinPos.NormX));
     FLines.Add(QStringLiteral("NormY=") + QString::number(FGlobal.MSWinPos.NormY));
+    addKeptKeys(FLines, FOther.MSWinPosKeys);
 
     const auto &sections = fieldSections();
     const qsizetype count = FEntries.size();
@@ -120,6 +224,21 @@ void SapLogonDocument::BuildFileContent() {
             }
             FLines.Add(keys[j] + FEntries[j].field(f));
         }
+    }
+    // The other entry sections have the same shape, without a line where an entry has no key.
+    for (qsizetype s = 0; s < FOther.EntrySections.size() && count > 0; ++s) {
+        FLines.Add(QString());
+        FLines.Add(u'[' + FOther.EntrySections[s] + u']');
+        for (qsizetype j = 0; j < count; ++j) {
+            const QList<std::optional<QString>> &other = FEntries[j].Other;
+            if (s < other.size() && other[s])
+                FLines.Add(keys[j] + *other[s]);
+        }
+    }
+    for (const tyKeptSection &kept : FOther.Sections) {
+        FLines.Add(QString());
+        FLines.Add(u'[' + kept.Name + u']');
+        addKeptKeys(FLines, kept.Keys);
     }
 }
 
@@ -149,8 +268,21 @@ void SapLogonDocument::SaveWithBackup(const QDateTime &now) {
 
 void SapLogonDocument::Save(const QDateTime &now) {
     SaveWithBackup(now);
+    RememberFile(FSapLogon);
     FLines.LoadFromFile(FSapLogon);
     FModified = false;
+}
+
+void SapLogonDocument::RememberFile(const QString &path) {
+    FKnownPath = ResolvedFilePath(path);
+    FKnownFile = FingerprintOf(path);
+}
+
+bool SapLogonDocument::ChangedOnDisk(const QString &path) const {
+    if (FKnownPath.isEmpty() || ResolvedFilePath(path) != FKnownPath)
+        return false;
+    const FileFingerprint now = FingerprintOf(path);
+    return now.Exists && now != FKnownFile;
 }
 
 QString ZeroPad(qint32 value, int width) {

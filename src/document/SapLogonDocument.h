@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/SapLogonModel.h"
+#include "platform/FileOps.h"
 
 #include <QDateTime>
 #include <QString>
@@ -18,6 +19,8 @@ public:
     bool FModified = false;
     QList<tyEntry> FEntries;
     tyGlobal FGlobal;
+    // Sections and keys beyond the model's own, kept to be written back.
+    tyOtherContent FOther;
 
     TCodeMemoStrings &Lines() const { return FLines; }
 
@@ -34,8 +37,17 @@ public:
     // SaveWithBackup, then the lines reloaded from the written file and FModified cleared.
     void Save(const QDateTime &now = QDateTime::currentDateTime());
 
+    // Whether the file at path is no longer what this document last read from or wrote to it:
+    // another program changed (or created) it since. A file that is not there now, or a path
+    // this document has not read or written last, is not reported.
+    bool ChangedOnDisk(const QString &path) const;
+
 private:
+    void RememberFile(const QString &path);
+
     TCodeMemoStrings &FLines;
+    QString FKnownPath; // the file last read or written, as RememberFile resolved it
+    FileFingerprint FKnownFile;
 };
 
 // Decimal text of value, left-padded with '0' to at least width characters.

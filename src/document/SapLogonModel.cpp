@@ -1,5 +1,7 @@
 #include "document/SapLogonModel.h"
 
+#include "document/ProfileReader.h"
+
 const std::array<const char *, tyEntry::FieldCount> EntryFieldNames = {
     "Description",
     "Origin",
@@ -72,4 +74,17 @@ QString &tyEntry::field(int index) {
 }
 const QString &tyEntry::field(int index) const {
     return fieldOf(*this, index);
+}
+
+bool IsModelSection(QStringView name) {
+    static const QStringList names = [] {
+        QStringList n{QStringLiteral("Configuration"), QStringLiteral("MSLast"), QStringLiteral("MSWinPos")};
+        for (const char *field : EntryFieldNames)
+            n.append(QString::fromLatin1(field));
+        return n;
+    }();
+    for (const QString &n : names)
+        if (ProfileReader::SameName(name, n))
+            return true;
+    return false;
 }

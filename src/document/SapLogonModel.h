@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <array>
+#include <optional>
 
 // One SAP Logon entry: 19 text fields, each stored in the INI section of the same name under
 // the key "Item<position>". The model validates and converts nothing.
@@ -26,6 +27,9 @@ struct tyEntry {
     QString LowSpeedConnection;
     QString SessManKey;
     QString MSSrvPort;
+    // The entry's values in the file's other entry sections (tyOtherContent::EntrySections), by
+    // position. nullopt, or a position beyond the end: the entry has no key there.
+    QList<std::optional<QString>> Other;
 
     static constexpr int FieldCount = 19;
     // Field by 0-based record index (field number - 1).
@@ -69,6 +73,38 @@ struct tyGlobal {
     tyMSWinPos MSWinPos;
     bool operator==(const tyGlobal &) const = default;
 };
+
+// A key the model does not interpret, kept to be written back as it was read.
+struct tyKeptKey {
+    QString Name;
+    QString Value; // the text after "=" as the file holds it, quotes included
+    bool operator==(const tyKeptKey &) const = default;
+};
+
+struct tyKeptSection {
+    QString Name;
+    QList<tyKeptKey> Keys;
+    bool operator==(const tyKeptSection &) const = default;
+};
+
+// What SAP Logon can read in a file besides the 19 fields and the twelve settings: further
+// sections with one "ItemN" per entry, further keys of the three global sections, and whole
+// sections of its own. All of it is written back unchanged.
+struct tyOtherContent {
+    QStringList EntrySections; // in file order; each entry's values are in tyEntry::Other
+    QList<tyKeptKey> ConfigurationKeys;
+    QList<tyKeptKey> MSLastKeys;
+    QList<tyKeptKey> MSWinPosKeys;
+    QList<tyKeptSection> Sections;
+    bool isEmpty() const {
+        return EntrySections.isEmpty() && ConfigurationKeys.isEmpty() && MSLastKeys.isEmpty() &&
+               MSWinPosKeys.isEmpty() && Sections.isEmpty();
+    }
+    bool operator==(const tyOtherContent &) const = default;
+};
+
+// True for the 22 sections the model itself reads and writes (letter case ignored).
+bool IsModelSection(QStringView name);
 
 // Field numbers shared by the form controls' tags, the field commit and the field help:
 // 1..19 entry fields in record order, 20..31 the global settings in record order.

@@ -3,6 +3,7 @@
 #include "platform/AppError.h"
 
 #include <QFileInfo>
+#include <QHashFunctions>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -119,4 +120,48 @@ bool ReplaceFileWith(const QString &from, const QString &to, QString *error) {
     }
     syncFolderOf(to);
     return true;
+}
+
+FileFingerprint FingerprintOf(const QString &path) {
+    FileFingerprint print;
+    if (path.isEmpty())
+        return print;
+    const int fd = ::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat st {};
+    if (fd < 0) {
+        if (::stat(native(path).constData(), &st) == 0) {
+            print.Exists = true;
+            print.Size = st.st_size;
+            print.ModifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        }
+        return print;
+    }
+    if (::fstat(fd, &st) == 0) {
+        print.Exists = true;
+        print.Size = st.st_size;
+        print.ModifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        if (S_ISREG(st.st_mode)) {
+            // A time stamp can stay the same over a quick second write; the content cannot.
+            QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
+            qsizetype done = 0;
+            while (done < bytes.size()) {
+                const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n <= 0)
+                    break;
+                done += n;
+            }
+            print.ContentHash = qHashBits(bytes.constData(), size_t(done), 0x5a17);
+            print.Size = done;
+        }
+    }
+    ::close(fd);
+    return print;
+}
+
+QString ResolvedFilePath(const QString &path) {
+    const QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    return canonical.isEmpty() ? info.absoluteFilePath() : canonical;
 }

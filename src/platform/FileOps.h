@@ -25,3 +25,18 @@ bool ReplaceFileWith(const QString &from, const QString &to, QString *error);
 
 // The message the document raises when it cannot create path.
 QString CannotCreateMessage(const QString &path, const QString &reason);
+
+// What a file held when it was looked at, to tell later whether another program changed it.
+struct FileFingerprint {
+    bool Exists = false;
+    qint64 Size = 0;
+    qint64 ModifiedNs = 0;
+    size_t ContentHash = 0;
+    bool operator==(const FileFingerprint &) const = default;
+};
+
+// Reads path (without blocking on anything that is not a regular file) into a fingerprint.
+// A file that cannot be read gives a fingerprint of its size and time alone.
+FileFingerprint FingerprintOf(const QString &path);
+// path with symbolic links resolved when it exists, else made absolute: one spelling per file.
+QString ResolvedFilePath(const QString &path);

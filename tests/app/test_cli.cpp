@@ -42,6 +42,10 @@ class TestCli : public QObject {
         return QStringLiteral(SAPLOGON_SOURCE_DIR "/tests/document/data/saplogon-utf16le.ini");
     }
 
+    static QString sapLogon7() {
+        return QStringLiteral(SAPLOGON_SOURCE_DIR "/tests/document/data/saplogon-7x.ini");
+    }
+
     QStringList backups() const { return QDir(FDir.path()).entryList({"*.2*"}, QDir::Files); }
 
 private Q_SLOTS:
@@ -100,6 +104,16 @@ private Q_SLOTS:
         QCOMPARE(o["FGlobal"]["Configuration"]["ConfirmDelete"].toBool(), true);
         QCOMPARE(o["FGlobal"]["MSWinPos"]["NormY"].toInt(), 80);
         QVERIFY(r.out.indexOf("\"Description\"") < r.out.indexOf("\"Origin\"")); // the file's order
+
+        const QJsonObject kept =
+            QJsonDocument::fromJson(cli({"entries", sapLogon7(), "--json"}).out).object();
+        const QJsonObject qas = kept["FEntries"][1]["Other"].toObject();
+        QCOMPARE(qas["EntryKey"].toString(), QString("3F2504E0-4F89-11D3-9A0C-0305E82C3302"));
+        QVERIFY(!qas.contains("SncNoSSO")); // no key, not an empty value
+        QCOMPARE(qas["Utf8Off"].toString(), QString(""));
+        QCOMPARE(kept["FOther"]["EntrySections"].toArray().size(), 7);
+        QCOMPARE(kept["FOther"]["Configuration"]["LogonTimeout"].toString(), QString("300"));
+        QCOMPARE(kept["FOther"]["Sections"]["Options"]["Banner"].toString(), QString("\"a=b\" = 'c'"));
     }
 
     void normalizeWritesWhatGenerateShows_data() {
@@ -107,6 +121,7 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("mark");
         QTest::newRow("windows-1252") << example() << QByteArray();
         QTest::newRow("utf-16 le") << utf16() << QByteArray("\xFF\xFE");
+        QTest::newRow("further sections") << sapLogon7() << QByteArray();
     }
 
     void normalizeWritesWhatGenerateShows() {

@@ -71,7 +71,11 @@ private Q_SLOTS:
         for (const tyEntry &e : doc.FEntries)
             QVERIFY(e.Description.size() <= 2047);
         doc.BuildFileContent();
-        QCOMPARE(view.Lines().Count(), entries ? 17 + 19 * (entries + 2) : 17);
+        const int modelLines = entries ? 17 + 19 * (entries + 2) : 17;
+        if (doc.FOther.isEmpty())
+            QCOMPARE(view.Lines().Count(), modelLines);
+        else
+            QVERIFY(view.Lines().Count() > modelLines); // random bytes hold "[...]" headers
         QCOMPARE(digest(path), before);
     }
 

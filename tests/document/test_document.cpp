@@ -80,7 +80,7 @@ private Q_SLOTS:
         QCOMPARE(view.Lines().Get(4), QString("ConfirmDelete=0")); // creation values, not read defaults
     }
 
-    void loadsEntriesGlobalsAndDropsWhatTheModelDoesNotHold() {
+    void loadsEntriesGlobalsAndKeepsWhatSapLogonReads() {
         THeadlessCodeMemoView view;
         SapLogonDocument doc(view.Lines());
         doc.FSapLogon = example();
@@ -100,9 +100,9 @@ private Q_SLOTS:
 
         doc.BuildFileContent();
         const QString text = view.Lines().Text();
-        QVERIFY(!text.contains("ShowSystemTree"));
-        QVERIFY(!text.contains(';'));
-        QCOMPARE(view.Lines().Count(), 17 + 19 * 10);
+        QCOMPARE(view.Lines().Get(10), QString("ShowSystemTree=1")); // after the known keys
+        QVERIFY(!text.contains(';'));                                // comments are not values
+        QCOMPARE(view.Lines().Count(), 17 + 1 + 19 * 10);
 
         const QList<tyEntry> first = doc.FEntries;
         doc.LoadSapLogon(QString());
