@@ -132,3 +132,20 @@ const THelpTopic *HelpTopic(int fieldNumber) {
         return nullptr;
     return &topics[fieldNumber - 1];
 }
+
+const THelpTopic *OtherContentHelpTopic() {
+    static const THelpTopic topic{
+        QStringLiteral("Other fields in this file"),
+        {QStringLiteral(
+             "SAP Logon keeps more in SAPLOGON.INI than the fields of this form: further sections "
+             "with one \"Item\" key per entry (such as EntryKey, SncNoSSO, Utf8Off or the Shortcut "
+             "sections), further keys of the Configuration, MSLast and MSWinPos sections, and "
+             "sections of its own."),
+         QStringLiteral("They are listed here as the file holds them. The editor does not change them: the "
+                        "values of an entry stay with it when entries are moved, copied, removed, imported "
+                        "or renumbered, and everything is written back unchanged when the file is saved. "
+                        "\"(no key)\" means that the entry has no key in that section."),
+         QStringLiteral("To change one of these values, edit the text on the File content page just before "
+                        "saving, or change the setting in SAP Logon.")}};
+    return &topic;
+}

@@ -11,3 +11,6 @@ struct THelpTopic {
 
 // nullptr for numbers without a topic (0 and anything outside 1..31).
 const THelpTopic *HelpTopic(int fieldNumber);
+
+// Help of the lists of what the file holds beyond the form's fields.
+const THelpTopic *OtherContentHelpTopic();

@@ -2,6 +2,7 @@
 
 #include "mainwindow/HelpTopics.h"
 #include "mainwindow/MessageDialogs.h"
+#include "mainwindow/OtherContentGroup.h"
 #include "platform/AppError.h"
 #include "platform/Environment.h"
 #include "platform/FileOps.h"
@@ -26,6 +27,7 @@
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTimer>
+#include <QTreeWidget>
 #include <optional>
 #include <tuple>
 
@@ -411,6 +413,8 @@ QWidget *TfrmMain::CreateSystemsContent() {
     auto *bottom = new QLabel(content);
     bottom->setObjectName(QStringLiteral("lblBottomSpace"));
     bottom->setGeometry(0, 668 + FieldHeight, 8, 13);
+    grpOtherFields = AddOtherContentGroup(content, QStringLiteral("Other fields in this file"),
+                                          "grpOtherFields", "lvwOtherFields", 668 + FieldHeight + 13);
     content->setFixedSize(FieldX + FullWidth + 8, 668 + FieldHeight + 13);
     return content;
 }
@@ -436,6 +440,8 @@ QWidget *TfrmMain::CreateGlobalContent() {
     AddHeading(content, QStringLiteral("MSWinPos"), 16, 319);
     AddEdit(content, "ledtNormX", QStringLiteral("NormX"), 345, FullWidth, 30);
     AddEdit(content, "ledtNormY", QStringLiteral("NormY"), 372, FullWidth, 31);
+    grpKeptContent = AddOtherContentGroup(content, QStringLiteral("Other keys and sections in this file"),
+                                          "grpKeptContent", "lvwKeptContent", 372 + FieldHeight + 13);
     content->setFixedSize(FieldX + FullWidth + 8, 372 + FieldHeight + 13);
     return content;
 }
@@ -513,6 +519,23 @@ QPushButton *TfrmMain::AddPictureButton(QWidget *parent, const char *name, const
     return button;
 }
 
+TOtherContentGroup *TfrmMain::AddOtherContentGroup(QWidget *parent, const QString &title, const char *name,
+                                                   const char *listName, int y) {
+    auto *group = new TOtherContentGroup(title, name, listName, parent);
+    group->move(8, y);
+    group->setFixedWidth(FieldX + FullWidth - 8);
+    group->setProperty("contentHeight", y); // the page's height without the group
+    WatchField(group->List(), 0);
+    group->List()->setProperty("otherContent", true);
+    return group;
+}
+
+void TfrmMain::FitOtherContentGroup(TOtherContentGroup *group) {
+    QWidget *content = group->parentWidget();
+    const int height = group->property("contentHeight").toInt();
+    content->setFixedSize(content->width(), height + (group->isHidden() ? 0 : group->Extent() + 8));
+}
+
 void TfrmMain::WatchField(QWidget *control, int tag) {
     control->setProperty("tag", tag);
     control->setFocusPolicy(Qt::StrongFocus);
@@ -535,12 +558,12 @@ template <typename F> bool TfrmMain::Guard(F &&handler) {
 }
 
 template <typename F> void TfrmMain::KeepDocumentOnError(F &&load) {
-    const auto saved = std::tuple(FSapLogon, FModified, FEntries, FGlobal);
+    const auto saved = std::tuple(FSapLogon, FModified, FEntries, FGlobal, FOther);
     const QString shownPath = edtSapLogon->text();
     try {
         load();
     } catch (...) {
-        std::tie(FSapLogon, FModified, FEntries, FGlobal) = saved;
+        std::tie(FSapLogon, FModified, FEntries, FGlobal, FOther) = saved;
         edtSapLogon->setText(shownPath);
         BuildFileContent(); // the failed load may have emptied the lines
         throw;
@@ -716,6 +739,8 @@ void TfrmMain::RefreshEntryList() {
     SelectComboItem(cbxMSLast, FGlobal.MSLast.MSLast);
     qobject_cast<QLineEdit *>(FFields[fnNormX])->setText(QString::number(FGlobal.MSWinPos.NormX));
     qobject_cast<QLineEdit *>(FFields[fnNormY])->setText(QString::number(FGlobal.MSWinPos.NormY));
+    grpKeptContent->ShowKept(FOther);
+    FitOtherContentGroup(grpKeptContent);
 
     BuildFileContent();
 }
@@ -738,6 +763,8 @@ void TfrmMain::ShowEntry() {
         return;
     PageControl->setCurrentWidget(tshSystems);
     const tyEntry &entry = FEntries[row];
+    grpOtherFields->ShowEntryValues(FOther, entry);
+    FitOtherContentGroup(grpOtherFields);
     for (int tag = 1; tag <= tyEntry::FieldCount; ++tag) {
         const QString &value = entry.field(tag - 1);
         if (auto *edit = qobject_cast<QLineEdit *>(FFields[tag]))
@@ -886,7 +913,8 @@ void TfrmMain::ShowHelp(QWidget *sender) {
         sender->setPalette(palette);
     }
     memHelp->clear();
-    const THelpTopic *topic = HelpTopic(TagOf(sender));
+    const THelpTopic *topic =
+        sender->property("otherContent").toBool() ? OtherContentHelpTopic() : HelpTopic(TagOf(sender));
     if (!topic)
         return;
     pnlField->setText(topic->Title);
@@ -933,7 +961,17 @@ void TfrmMain::OpenFile(const QString &path) {
     RefreshEntryList();
 }
 
+bool TfrmMain::ConfirmDiscard() {
+    return !FModified ||
+           Dialogs().Confirm(this,
+                             QStringLiteral("The original file has been modified.\nDiscard the changes and "
+                                            "open another file?"),
+                             TMsgDlgType::mtWarning);
+}
+
 void TfrmMain::bbtOpenClick() {
+    if (!ConfirmDiscard())
+        return;
     const std::optional<QString> chosen = Dialogs().OpenFileName(this, QtFileFilters(OpenDialogFilter()));
     // Cancelling leaves the document as it is; it must not re-read the file over unsaved changes.
     if (!chosen)
@@ -947,6 +985,8 @@ void TfrmMain::bbtOpenClick() {
 }
 
 void TfrmMain::bbtFindClick() {
+    if (!ConfirmDiscard())
+        return;
     QString candidate = GetWindowsDir() + QStringLiteral("saplogon.ini");
     if (!FileExists(candidate)) {
         // Windows matches names without case; a Wine folder may hold the file under another case.
@@ -965,6 +1005,13 @@ void TfrmMain::bbtFindClick() {
 void TfrmMain::bbtSaveClick() {
     const std::optional<QString> chosen = Dialogs().SaveFileName(this, FSapLogon);
     if (!chosen)
+        return;
+    // SAP Logon itself may have written the file while it was open here.
+    if (FDocument.ChangedOnDisk(*chosen) &&
+        !Dialogs().Confirm(this,
+                           QStringLiteral("The file has been changed by another program since it was "
+                                          "opened.\nReplace it? The current file is kept as a backup."),
+                           TMsgDlgType::mtWarning))
         return;
     FSapLogon = *chosen;
     edtSapLogon->setText(FSapLogon);

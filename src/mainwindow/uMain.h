@@ -23,6 +23,7 @@ class QPushButton;
 class QScrollArea;
 class QSplitter;
 class QTabWidget;
+class TOtherContentGroup;
 
 // The editor's main window: file choice, entry list, field form with help, entry commands and the
 // regenerated file text. It owns the document for the whole run.
@@ -97,6 +98,7 @@ public:
     bool &FModified = FDocument.FModified;
     QList<tyEntry> &FEntries = FDocument.FEntries;
     tyGlobal &FGlobal = FDocument.FGlobal;
+    tyOtherContent &FOther = FDocument.FOther;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -123,7 +125,13 @@ private:
     QPushButton *AddPictureButton(QWidget *parent, const char *name, const QString &icon, const QString &hint,
                                   int x, int y, int tag);
     void WatchField(QWidget *control, int tag);
+    TOtherContentGroup *AddOtherContentGroup(QWidget *parent, const QString &title, const char *name,
+                                             const char *listName, int y);
+    // The scrolling page grows by the group while it is shown.
+    void FitOtherContentGroup(TOtherContentGroup *group);
     void OpenFile(const QString &path);
+    // Asks before unsaved changes are dropped; true when there are none or the user agrees.
+    bool ConfirmDiscard();
     void SelectRowAndShow(int row);
     void FocusDescription();
     bool FilterFieldKey(QLineEdit *edit, QKeyEvent *event) const;
@@ -172,6 +180,8 @@ public:
     QComboBox *cbxSapguiTraceLevel = nullptr;
     QGroupBox *grpSapLogon = nullptr;
     QGroupBox *grpAction = nullptr;
+    TOtherContentGroup *grpOtherFields = nullptr; // the selected entry's further entry sections
+    TOtherContentGroup *grpKeptContent = nullptr; // further global keys and kept sections
 };
 
 // A stored value selects the first item equal to it ignoring case; no match leaves no selection.

@@ -1,5 +1,6 @@
 // Start-up, Open, Find and Save with backup.
 #include "MainWindowFixture.h"
+#include "common/TestFiles.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -74,6 +75,7 @@ private Q_SLOTS:
         auto w = f.Window(path);
         TypeInto(*w, "ledtServer", "edited");
         f.dialogs.openResult = std::nullopt;
+        f.dialogs.answers = {true}; // discard: yes, then the dialog is cancelled
         QTest::mouseClick(w->bbtOpen, Qt::LeftButton);
         QCOMPARE(f.dialogs.openCount, 1);
         QCOMPARE(w->FEntries[0].Server, QStringLiteral("edited"));
@@ -136,6 +138,100 @@ private Q_SLOTS:
         QCOMPARE(w->edtSapLogon->text(), w->FSapLogon);
         QCOMPARE(w->FEntries.size(), 3);
         QVERIFY(w->bbtSave->isEnabled());
+    }
+
+    // Unsaved changes are dropped only after a question; without changes nothing is asked.
+    void discardQuestion_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<bool>("modified");
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("open, no") << "open" << true << false;
+        QTest::newRow("open, yes") << "open" << true << true;
+        QTest::newRow("find, no") << "find" << true << false;
+        QTest::newRow("find, yes") << "find" << true << true;
+        QTest::newRow("open, unmodified") << "open" << false << false;
+    }
+    void discardQuestion() {
+        QFETCH(QString, command);
+        QFETCH(bool, modified);
+        QFETCH(bool, answer);
+        TWindowFixture f;
+        const QString path = f.Copy("three.ini");
+        QDir(f.dir.path()).mkpath("windows");
+        const QString other = f.Copy("three.ini", "windows/saplogon.ini");
+        qputenv("WINDIR", f.dir.filePath("windows").toLocal8Bit());
+        auto w = f.Window(path);
+        if (modified)
+            TypeInto(*w, "ledtServer", "edited");
+        f.dialogs.openResult = other;
+        f.dialogs.answers = {answer};
+        QTest::mouseClick(command == "open" ? w->bbtOpen : w->bbtFind, Qt::LeftButton);
+        if (!modified) {
+            QVERIFY(f.dialogs.questions.isEmpty());
+            QCOMPARE(w->FSapLogon, other);
+            return;
+        }
+        QCOMPARE(f.dialogs.questions, QStringList{"The original file has been modified.\nDiscard the changes "
+                                                  "and open another file?"});
+        QCOMPARE(f.dialogs.questionTypes, QList<TMsgDlgType>{TMsgDlgType::mtWarning});
+        if (answer) {
+            QCOMPARE(QFileInfo(w->FSapLogon).canonicalFilePath(), QFileInfo(other).canonicalFilePath());
+            QVERIFY(!w->FModified);
+            return;
+        }
+        QCOMPARE(f.dialogs.openCount, 0); // No opens no dialog either
+        QVERIFY(f.dialogs.messages.isEmpty());
+        QCOMPARE(w->FSapLogon, path);
+        QCOMPARE(w->FEntries[0].Server, QStringLiteral("edited"));
+        QVERIFY(w->FModified && w->imgModified->isVisible());
+    }
+
+    // SAP Logon may rewrite the file while it is open here; replacing it then needs a yes.
+    void changedOnDiskQuestion_data() {
+        QTest::addColumn<bool>("changedElsewhere");
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("changed, no") << true << false;
+        QTest::newRow("changed, yes") << true << true;
+        QTest::newRow("saved here before") << false << false;
+    }
+    void changedOnDiskQuestion() {
+        QFETCH(bool, changedElsewhere);
+        QFETCH(bool, answer);
+        TWindowFixture f;
+        const QString path = f.Copy("three.ini", "saplogon.ini");
+        auto w = f.Window(path);
+        f.dialogs.saveResult = path;
+        TypeInto(*w, "ledtServer", "edited");
+        if (!changedElsewhere) {
+            QTest::mouseClick(w->bbtSave, Qt::LeftButton); // our own write is no change by another
+            TypeInto(*w, "ledtServer", "edited again");
+        }
+        const QByteArray theirs = ReadAll(path) + "\r\n[SapLogonOwn]\r\nWrittenMeanwhile=1";
+        if (changedElsewhere)
+            WriteFile(path, theirs);
+        const QStringList filesBefore = QDir(f.dir.path()).entryList(QDir::Files);
+        f.dialogs.answers = {answer};
+        QTest::mouseClick(w->bbtSave, Qt::LeftButton);
+        if (!changedElsewhere) {
+            QVERIFY(f.dialogs.questions.isEmpty());
+            QVERIFY(ReadAll(path).contains("Item1=edited again\r\n"));
+            return;
+        }
+        QCOMPARE(f.dialogs.questions,
+                 QStringList{"The file has been changed by another program since it was "
+                             "opened.\nReplace it? The current file is kept as a backup."});
+        QCOMPARE(f.dialogs.questionTypes, QList<TMsgDlgType>{TMsgDlgType::mtWarning});
+        if (!answer) {
+            QCOMPARE(ReadAll(path), theirs);
+            QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files), filesBefore); // no backup either
+            QVERIFY(w->FModified);
+            return;
+        }
+        QVERIFY(ReadAll(path).contains("Item1=edited\r\n"));
+        QVERIFY(!w->FModified);
+        const QStringList backups = QDir(f.dir.path()).entryList({"saplogon.2*"}, QDir::Files);
+        QCOMPARE(backups.size(), 1);
+        QCOMPARE(ReadAll(f.dir.filePath(backups.first())), theirs);
     }
 
     void saveKeepsABackup() {
@@ -227,6 +323,7 @@ private Q_SLOTS:
         auto w = f.Window(good);
         TypeInto(*w, "ledtServer", "edited");
         f.dialogs.openResult = locked;
+        f.dialogs.answers = {true};
         // Root reads anything; a file-system identity without privileges makes the file unreadable.
         const bool root = geteuid() == 0;
         if (root)
