@@ -20,6 +20,7 @@ namespace {
 constexpr int kOk = 0;
 constexpr int kError = 1;
 constexpr int kUsage = 2;
+constexpr int kWarnings = 3; // check: warnings only
 
 const char kHelp[] =
     "Usage: saplogon-ini COMMAND ARGUMENTS...\n"
@@ -39,6 +40,7 @@ const char kHelp[] =
     "  normalize FILE                        rewrite FILE as its regenerated text\n"
     "  import FILE OTHER                     append OTHER's entries to FILE\n"
     "  renumber FILE                         Session Manager keys 1..n, SessManNewKey n+1\n"
+    "  check FILE [--json]                   mistakes SAP Logon does not report, one a line\n"
     "\n"
     "Sections and keys that the editor's form does not show are kept and written\n"
     "back unchanged, further \"ItemN\" sections with their entries.\n"
@@ -47,7 +49,8 @@ const char kHelp[] =
     "extension replaced by the date and time (saplogon.20240413140105).\n"
     "\n"
     "Output is UTF-8 (generate writes the file's own bytes). Exit status: 0 done,\n"
-    "1 error (message on standard error), 2 wrong usage.\n";
+    "1 error (message on standard error), 2 wrong usage; check: 0 clean, 1 errors\n"
+    "found, 3 warnings only.\n";
 
 struct UsageError {
     QString message;
@@ -201,6 +204,18 @@ void printEntries(const SapLogonDocument &doc) {
         printKeys(kept.Name, kept.Keys);
 }
 
+QByteArray problemsJson(const QList<TProblem> &problems) {
+    QByteArray j = "[";
+    for (qsizetype i = 0; i < problems.size(); ++i) {
+        const TProblem &p = problems[i];
+        j += QByteArray(i ? ",\n " : "\n ") + "{\"entry\": " + QByteArray::number(p.Entry) +
+             ", \"where\": " + jsonString(p.Where) + ", \"severity\": \"" +
+             (p.Level == TProblem::Severity::Error ? "error" : "warning") +
+             "\", \"message\": " + jsonString(p.Message) + '}';
+    }
+    return j + (problems.isEmpty() ? "]\n" : "\n]\n");
+}
+
 // Regenerates and saves with backup; reports where the previous file went.
 void saveRegenerated(SapLogonDocument &doc) {
     doc.BuildFileContent();
@@ -299,6 +314,19 @@ const std::map<QString, Command> &commands() {
                            static_cast<long long>(d.doc.FEntries.size()));
               return kOk;
           }}},
+        {"check",
+         {1, 1,
+          [](const QStringList &a) {
+              requireExisting(a[0]);
+              LoadedDocument d(a[0]);
+              const QList<TProblem> problems = CheckDocument(d.doc);
+              if (a.contains(QStringLiteral("--json")))
+                  out(problemsJson(problems));
+              else
+                  for (const TProblem &p : problems)
+                      outLine(ProblemLine(p));
+              return problems.isEmpty() ? kOk : HasErrors(problems) ? kError : kWarnings;
+          }}},
         {"renumber",
          {1, 1,
           [](const QStringList &a) {
@@ -335,7 +363,8 @@ int run(QStringList args) {
             if (++i >= args.size())
                 throw UsageError{QStringLiteral("--default needs a text")};
             defaultText = args[i];
-        } else if (arg == QStringLiteral("--json") && name == QStringLiteral("entries")) {
+        } else if (arg == QStringLiteral("--json") &&
+                   (name == QStringLiteral("entries") || name == QStringLiteral("check"))) {
             json = true;
         } else if (arg.startsWith(QStringLiteral("--"))) {
             throw UsageError{QStringLiteral("unknown option '%1' for %2").arg(arg, name)};

@@ -510,6 +510,26 @@ void ProfileReader::ForEachRawKey(const QString &section,
     }
 }
 
+ProfileReader::Unreachable ProfileReader::UnreachableLines() const {
+    const Parsed &p = EnsureParsed();
+    Unreachable u;
+    if (p.source == Source::Unreadable)
+        return u;
+    for (int si = 0; si < int(p.sections.size()); ++si) {
+        const Parsed::Section &sec = p.sections[si];
+        const QStringView name = p.sectionName(sec);
+        if (si > 0 && p.findSection(name) != &sec)
+            u.RepeatedSections.append(name.isEmpty() ? QString() : name.toString());
+        for (int k = sec.firstKey; k < sec.firstKey + sec.keyCount; ++k) {
+            const Parsed::Key &key = p.keys[k];
+            const QStringView line = p.view(key.nameStart, key.nameLen);
+            if (key.valueStart < 0 && !line.startsWith(u';'))
+                u.LinesWithoutEquals.append({name.toString(), line.toString()});
+        }
+    }
+    return u;
+}
+
 qsizetype ProfileReader::ItemNumber(QStringView key) {
     return itemNumber(key);
 }

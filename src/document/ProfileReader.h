@@ -36,6 +36,13 @@ public:
     // with blanks trimmed and quotes kept, uncut, so that written back it reads the same.
     void ForEachRawKey(const QString &section,
                        const std::function<void(QStringView name, QStringView value)> &visit) const;
+    // What the file holds that no query reaches, to tell the user about it.
+    struct Unreachable {
+        QStringList RepeatedSections; // the name of each further copy of a section
+        // Non-blank lines that are neither header, key nor ";" comment, with their section.
+        QList<std::pair<QString, QString>> LinesWithoutEquals;
+    };
+    Unreachable UnreachableLines() const;
     // n for a key "Item<n>" (any letter case, no sign or leading zero), else 0.
     static qsizetype ItemNumber(QStringView key);
     // Section and key names compare as the API compares them: ASCII letters without case.

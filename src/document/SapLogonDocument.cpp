@@ -165,6 +165,7 @@ void SapLogonDocument::LoadSapLogon(const QString &source) {
     other.MSLastKeys = keptKeysOf(reader, QStringLiteral("MSLast"), {"MSLast"});
     other.MSWinPosKeys = keptKeysOf(reader, QStringLiteral("MSWinPos"), {"NormX", "NormY"});
     FOther = std::move(other);
+    FFileProblems = CheckFile(reader, FEntries.size());
     const QString conf = QStringLiteral("Configuration");
     tyConfiguration &c = FGlobal.Configuration;
     c.SessManNewKey = reader.ReadInteger(conf, QStringLiteral("SessManNewKey"), 0);
@@ -271,6 +272,8 @@ void SapLogonDocument::Save(const QDateTime &now) {
     RememberFile(FSapLogon);
     FLines.LoadFromFile(FSapLogon);
     FModified = false;
+    // Hand edits on the File content page may have written what regeneration never would.
+    FFileProblems = CheckFile(ProfileReader(FSapLogon), FEntries.size());
 }
 
 void SapLogonDocument::RememberFile(const QString &path) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "document/SapLogonCheck.h"
 #include "document/SapLogonModel.h"
 #include "platform/FileOps.h"
 
@@ -21,6 +22,8 @@ public:
     tyGlobal FGlobal;
     // Sections and keys beyond the model's own, kept to be written back.
     tyOtherContent FOther;
+    // What the file last read or written shows that the model cannot (CheckFile).
+    QList<TProblem> FFileProblems;
 
     TCodeMemoStrings &Lines() const { return FLines; }
 

@@ -62,3 +62,10 @@ QByteArray EncodeAnsi(QStringView text) {
     }
     return out;
 }
+
+qsizetype FirstUnwritableAnsi(QStringView text) {
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (byteFor(text[i].unicode()) < 0)
+            return i;
+    return -1;
+}

@@ -11,3 +11,5 @@ int GetACP();
 QString DecodeAnsi(QByteArrayView bytes);
 // Characters outside the code page become a best-fit letter where one exists, else '?'.
 QByteArray EncodeAnsi(QStringView text);
+// Position of the first character that EncodeAnsi cannot write as itself, or -1.
+qsizetype FirstUnwritableAnsi(QStringView text);

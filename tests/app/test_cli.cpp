@@ -91,7 +91,7 @@ private Q_SLOTS:
         const Result r = cli({"--help"});
         QCOMPARE(r.code, 0);
         for (const char *c : {"keys", "read", "read-int", "read-bool", "entries", "generate", "normalize",
-                              "import", "renumber"})
+                              "import", "renumber", "check"})
             QVERIFY2(r.out.contains(QByteArray(QByteArray("  ") + c + ' ')), c);
     }
 
@@ -114,6 +114,40 @@ private Q_SLOTS:
         QCOMPARE(kept["FOther"]["EntrySections"].toArray().size(), 7);
         QCOMPARE(kept["FOther"]["Configuration"]["LogonTimeout"].toString(), QString("300"));
         QCOMPARE(kept["FOther"]["Sections"]["Options"]["Banner"].toString(), QString("\"a=b\" = 'c'"));
+    }
+
+    void checkExitsByTheWorstProblem_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QByteArray>("firstLine");
+        QTest::newRow("clean") << QByteArray() << 0 << QByteArray();
+        QTest::newRow("warnings only")
+            << QByteArray("[Description]\r\nItem1=\r\n[Origin]\r\nItem1=USEREDIT\r\n"
+                          "[Database]\r\nItem1=00\r\n[MSSysName]\r\nItem1=PRD\r\n")
+            << 3 << QByteArray("Item1 Description: warning: The description is empty");
+        QTest::newRow("an error")
+            << QByteArray("[Description]\r\nItem1=PRD\r\n[Origin]\r\nItem1=USEREDIT\r\n"
+                          "[Database]\r\nItem1=123\r\n[MSSysName]\r\nItem1=PRD\r\n")
+            << 1
+            << QByteArray("Item1 Database: error: Database \"123\" is not a system number of two digits");
+    }
+
+    void checkExitsByTheWorstProblem() {
+        QFETCH(QByteArray, text);
+        QFETCH(int, code);
+        QFETCH(QByteArray, firstLine);
+        const QString path = text.isEmpty() ? example() : WriteFile(FDir.filePath("check.ini"), text);
+        const Result r = cli({"check", path});
+        QCOMPARE(r.code, code);
+        QCOMPARE(r.out.left(r.out.indexOf('\n')), firstLine);
+        const Result j = cli({"check", path, "--json"});
+        QCOMPARE(j.code, code);
+        const QJsonArray problems = QJsonDocument::fromJson(j.out).array();
+        QCOMPARE(problems.isEmpty(), firstLine.isEmpty());
+        if (!problems.isEmpty()) {
+            QCOMPARE(problems[0]["entry"].toInt(), 1);
+            QCOMPARE(problems[0]["severity"].toString(), code == 1 ? QString("error") : QString("warning"));
+        }
     }
 
     void normalizeWritesWhatGenerateShows_data() {
