@@ -47,8 +47,9 @@ struct Checker {
     QList<TProblem> problems;
     bool ansi;
 
-    void add(int entry, const QString &where, Severity level, const QString &message) {
-        problems.append({entry, where, level, message});
+    void add(int entry, const QString &where, Severity level, const QString &message,
+             bool unwritable = false) {
+        problems.append({entry, where, level, message, unwritable});
     }
 
     // A character Windows-1252 cannot hold is written as another letter or "?".
@@ -65,7 +66,8 @@ struct Checker {
         add(entry, where, Severity::Error,
             QStringLiteral("\"%1\" (U+%2) cannot be written in Windows-1252: saving turns it into \"%3\"")
                 .arg(character, QString::number(code, 16).toUpper().rightJustified(4, u'0'),
-                     QString::fromLatin1(EncodeAnsi(character))));
+                     QString::fromLatin1(EncodeAnsi(character))),
+            true);
     }
 
     void checkEntry(int n, const tyEntry &e) {
@@ -133,7 +135,7 @@ struct Checker {
                 if (first)
                     add(n, QStringLiteral("SessManKey"), Severity::Error,
                         QStringLiteral("SessManKey %1 is also the key of Item%2: the Session Manager needs "
-                                       "one key an entry")
+                                       "a key of its own for each entry")
                             .arg(e.SessManKey)
                             .arg(first));
                 else

@@ -16,6 +16,7 @@ struct TProblem {
     QString Where; // the field ("Database"), "[Configuration] SessManNewKey", or a section "[Server]"
     Severity Level = Severity::Warning;
     QString Message;
+    bool Unwritable = false; // a character the file's encoding cannot hold: UTF-16 would keep it
     bool operator==(const TProblem &) const = default;
 };
 

@@ -106,6 +106,11 @@ public:
     // Encoding of the last load; std::nullopt-like: FHasEncoding false until the first load.
     TTextEncoding Encoding() const;
     bool HasLoadedEncoding() const { return FHasEncoding; }
+    // Chooses the encoding the next save writes in, as if the file had been loaded in it.
+    void SetEncoding(TTextEncoding encoding) {
+        FEncoding = encoding;
+        FHasEncoding = true;
+    }
 
     // Detection and decoding alone: the encoding and the text after the mark.
     static TTextEncoding DetectEncoding(const QByteArray &bytes, int *markLength);

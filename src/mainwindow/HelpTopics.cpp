@@ -11,6 +11,15 @@ QString ConfigurationParagraph() {
         "the \"SAP Logon\" title and its \"Options ...\" menu.");
 }
 
+// The form the check accepts, so that a reported router string can be put right.
+QString RouterGrammar() {
+    return QStringLiteral(
+        "The check accepts a router string made of one or more groups \"/H/host\", each followed by an "
+        "optional \"/S/service\" (port or service name) and an optional \"/W/password\" (or the older "
+        "\"/P/password\"), then an optional closing \"/H/\"; host, service and password hold no \"/\". "
+        "Example: /H/saprouter.example.com/S/3299/H/");
+}
+
 std::array<THelpTopic, 31> MakeTopics() {
     const QString cfg = ConfigurationParagraph();
     const QString winPos = QStringLiteral("The position of the dialog for group or server selection.");
@@ -63,7 +72,8 @@ std::array<THelpTopic, 31> MakeTopics() {
          {QStringLiteral("The host name of the message server is saved in this section.")}},
         {QStringLiteral("Router"),
          {QStringLiteral("The SAP router string that leads to the message server and to the application "
-                         "server.")}},
+                         "server."),
+          RouterGrammar()}},
         {QStringLiteral("RouterChoice"),
          {QStringLiteral("Tells whether the connections to the application server and to the message server "
                          "use different router strings."),
@@ -72,7 +82,8 @@ std::array<THelpTopic, 31> MakeTopics() {
           QStringLiteral("0 = the same router string for appl.server and message server.")}},
         {QStringLiteral("Router2"),
          {QStringLiteral("The router string to the application server when it is not the same as the message "
-                         "server's; empty otherwise (see RouterChoice).")}},
+                         "server's; empty otherwise (see RouterChoice)."),
+          RouterGrammar()}},
         {QStringLiteral("Codepage"),
          {QStringLiteral("Sets the client's code page, overriding what the client's local installation "
                          "uses."),

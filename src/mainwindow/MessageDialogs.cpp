@@ -45,6 +45,20 @@ public:
         return box.clickedButton() == yes;
     }
 
+    TMsgDlgAnswer ConfirmOrCancel(QWidget *parent, const QString &message, TMsgDlgType type) override {
+        QMessageBox box(IconOf(type), MsgDlgTitle(type), message, QMessageBox::NoButton, parent);
+        QPushButton *yes = box.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
+        QPushButton *no = box.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
+        QPushButton *cancel = box.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(cancel);
+        CentreOnScreen(&box, parent);
+        box.exec();
+        return box.clickedButton() == yes  ? TMsgDlgAnswer::Yes
+               : box.clickedButton() == no ? TMsgDlgAnswer::No
+                                           : TMsgDlgAnswer::Cancel;
+    }
+
     void Message(QWidget *parent, const QString &message, TMsgDlgType type, const QString &caption) override {
         QMessageBox box(IconOf(type), caption.isEmpty() ? MsgDlgTitle(type) : caption, message,
                         QMessageBox::NoButton, parent);

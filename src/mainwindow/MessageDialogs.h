@@ -10,6 +10,7 @@
 class QWidget;
 
 enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation };
+enum class TMsgDlgAnswer { Yes, No, Cancel };
 
 // Every dialog the window opens goes through this seam, so that tests can answer them.
 class TDialogs {
@@ -17,6 +18,8 @@ public:
     virtual ~TDialogs() = default;
     // Yes/No confirmation (Yes is the default button); true only for Yes.
     virtual bool Confirm(QWidget *parent, const QString &message, TMsgDlgType type) = 0;
+    // Yes/No/Cancel question (Yes is the default, Escape cancels).
+    virtual TMsgDlgAnswer ConfirmOrCancel(QWidget *parent, const QString &message, TMsgDlgType type) = 0;
     // A message with a single OK button; an empty caption takes the stock title of the type.
     virtual void Message(QWidget *parent, const QString &message, TMsgDlgType type,
                          const QString &caption = QString()) = 0;

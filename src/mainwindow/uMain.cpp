@@ -7,6 +7,7 @@
 #include "platform/Environment.h"
 #include "platform/FileOps.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QBoxLayout>
 #include <QCheckBox>
@@ -23,6 +24,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
@@ -80,12 +82,32 @@ QFont UiFont(const QString &face, int points, bool bold = false) {
     return font;
 }
 
-// Rows of the entry list are 14 pixels high so that long lists stay compact.
+// Role of a list row holding the worst problem of its entry: 0 none, 1 warning, 2 error.
+constexpr int ProblemRole = Qt::UserRole + 1;
+
+// Rows of the entry list are 14 pixels high so that long lists stay compact. Every row keeps a
+// slot for the problem mark, so that the texts (and the SID column) stay aligned.
 class TFixedRowDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override {
         return QSize(QStyledItemDelegate::sizeHint(option, index).width(), 14);
+    }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        static const QIcon error(QStringLiteral(":/icons/problem-error.svg"));
+        static const QIcon warning(QStringLiteral(":/icons/problem-warning.svg"));
+        static const QIcon none = [] {
+            QPixmap blank(12, 12);
+            blank.fill(Qt::transparent);
+            return QIcon(blank);
+        }();
+        const int level = index.data(ProblemRole).toInt();
+        option->features |= QStyleOptionViewItem::HasDecoration;
+        option->icon = level == 2 ? error : level == 1 ? warning : none;
+        option->decorationSize = QSize(12, 12);
     }
 };
 
@@ -240,12 +262,33 @@ QWidget *TfrmMain::CreateListPanel() {
     layout->setContentsMargins(4, 4, 4, 0);
     layout->setSpacing(0);
 
+    edtFilter = new QLineEdit(pnlItems);
+    SetNameAndAccessible(edtFilter, "edtFilter", QStringLiteral("Filter"));
+    edtFilter->setPlaceholderText(QStringLiteral("Filter: description, SID, server"));
+    edtFilter->setToolTip(QStringLiteral("Shows the entries whose description, SID, server, message server "
+                                         "or address contain the text (Ctrl+F; Escape clears)"));
+    edtFilter->setClearButtonEnabled(true);
+    if (auto *clear = edtFilter->findChild<QAbstractButton *>()) {
+        SetNameAndAccessible(clear, "bbtClearFilter", QStringLiteral("Clear filter"));
+        clear->setToolTip(QStringLiteral("Clear filter"));
+    }
+    edtFilter->installEventFilter(this);
+    layout->addWidget(edtFilter);
+    layout->addSpacing(2);
+    connect(edtFilter, &QLineEdit::textChanged, this, [this] { Guard([this] { ApplyFilter(); }); });
+    auto *findShortcut = new QShortcut(QKeySequence::Find, this);
+    connect(findShortcut, &QShortcut::activated, this, [this] {
+        edtFilter->setFocus(Qt::ShortcutFocusReason);
+        edtFilter->selectAll();
+    });
+
     lbxEntries = new QListWidget(pnlItems);
     SetNameAndAccessible(lbxEntries, "lbxEntries", QStringLiteral("Entries"));
     lbxEntries->setFont(UiFont(QStringLiteral("Courier New"), 8));
     lbxEntries->setSelectionMode(QAbstractItemView::SingleSelection);
     lbxEntries->setUniformItemSizes(true);
     lbxEntries->setItemDelegate(new TFixedRowDelegate(lbxEntries));
+    lbxEntries->setIconSize(QSize(12, 12));
     lbxEntries->installEventFilter(this);
     lbxEntries->viewport()->installEventFilter(this);
     layout->addWidget(lbxEntries, 1);
@@ -605,6 +648,11 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event) {
         Guard([this] { lbxEntriesClick(); });
         return false;
     }
+    if (watched == edtFilter && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape && !edtFilter->text().isEmpty()) {
+        edtFilter->clear();
+        return true;
+    }
     if (watched == lbxEntries && event->type() == QEvent::KeyRelease) {
         Guard([this] { lbxEntriesClick(); });
         return false;
@@ -689,6 +737,8 @@ void TfrmMain::LoadSapLogon(const QString &source) {
 
 void TfrmMain::BuildFileContent() {
     FDocument.BuildFileContent();
+    // Every commit and command ends here, so the marks always describe the model as it stands.
+    RefreshProblems();
 }
 
 void TfrmMain::SaveWithBackup() {
@@ -701,6 +751,73 @@ void TfrmMain::SaveWithBackup() {
 int TfrmMain::SelectedRow() const {
     const QList<QListWidgetItem *> selected = lbxEntries->selectedItems();
     return selected.isEmpty() ? -1 : lbxEntries->row(selected.first());
+}
+
+// The list holds one row per entry in model order; the filter only hides rows.
+int TfrmMain::EntryOfRow(int row) const {
+    return row >= 0 && row < FEntries.size() && row < lbxEntries->count() ? row : -1;
+}
+
+int TfrmMain::RowOfEntry(int entry) const {
+    return entry >= 0 && entry < lbxEntries->count() ? entry : -1;
+}
+
+int TfrmMain::SelectedEntry() const {
+    return EntryOfRow(SelectedRow());
+}
+
+bool TfrmMain::FilterActive() const {
+    return !edtFilter->text().trimmed().isEmpty();
+}
+
+namespace {
+bool EntryMatches(const tyEntry &e, const QString &text) {
+    for (const QString *field : {&e.Description, &e.MSSysName, &e.Server, &e.MSSrvName, &e.Address})
+        if (field->contains(text, Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+} // namespace
+
+void TfrmMain::HideFilteredRows() {
+    const QString text = edtFilter->text().trimmed();
+    for (int row = 0; row < lbxEntries->count(); ++row) {
+        const int entry = EntryOfRow(row);
+        const bool hidden = !text.isEmpty() && entry >= 0 && !EntryMatches(FEntries[entry], text);
+        if (lbxEntries->isRowHidden(row) != hidden)
+            lbxEntries->setRowHidden(row, hidden);
+    }
+}
+
+int TfrmMain::FirstVisibleRow() const {
+    for (int row = 0; row < lbxEntries->count(); ++row)
+        if (!lbxEntries->isRowHidden(row))
+            return row;
+    return -1;
+}
+
+void TfrmMain::ApplyFilter() {
+    HideFilteredRows();
+    // The selection stays on an entry the user can see.
+    const int row = SelectedRow();
+    if (row < 0 || lbxEntries->isRowHidden(row)) {
+        const int first = FirstVisibleRow();
+        if (first >= 0) {
+            lbxEntries->setCurrentRow(first);
+            ShowEntry();
+        } else {
+            lbxEntries->setCurrentItem(nullptr);
+            lbxEntries->clearSelection();
+        }
+    }
+    UpdateButtons();
+    ShowHelpText();
+}
+
+void TfrmMain::ClearFilter() {
+    const QSignalBlocker blocker(edtFilter);
+    edtFilter->clear();
+    HideFilteredRows();
 }
 
 void TfrmMain::RefreshEntryList() {
@@ -718,8 +835,9 @@ void TfrmMain::RefreshEntryList() {
             rows << entry.Description.leftJustified(width + 1, u' ') + QStringLiteral("| ") + entry.MSSysName;
     }
     lbxEntries->addItems(rows);
-    if (lbxEntries->count() > 0) {
-        lbxEntries->setCurrentRow(0);
+    HideFilteredRows();
+    if (const int first = FirstVisibleRow(); first >= 0) {
+        lbxEntries->setCurrentRow(first);
         UpdateButtons();
         ShowEntry();
     }
@@ -749,8 +867,14 @@ void TfrmMain::UpdateButtons() {
     const int row = SelectedRow();
     const int count = lbxEntries->count();
     const bool selected = row >= 0;
-    bbtUp->setEnabled(selected && row > 0);
-    bbtDown->setEnabled(selected && row < count - 1);
+    // Moving past rows the filter hides would be moving blind.
+    const bool filtered = FilterActive();
+    bbtUp->setEnabled(!filtered && selected && row > 0);
+    bbtDown->setEnabled(!filtered && selected && row < count - 1);
+    bbtUp->setToolTip(filtered ? QStringLiteral("Move up (not while the list is filtered)")
+                               : QStringLiteral("Move up"));
+    bbtDown->setToolTip(filtered ? QStringLiteral("Move down (not while the list is filtered)")
+                                 : QStringLiteral("Move down"));
     bbtRemove->setEnabled(selected);
     bbtCopy->setEnabled(selected);
     bbtImport->setEnabled(selected);
@@ -758,13 +882,14 @@ void TfrmMain::UpdateButtons() {
 }
 
 void TfrmMain::ShowEntry() {
-    const int row = SelectedRow();
-    if (row < 0 || row >= FEntries.size())
+    const int row = SelectedEntry();
+    if (row < 0)
         return;
     PageControl->setCurrentWidget(tshSystems);
     const tyEntry &entry = FEntries[row];
     grpOtherFields->ShowEntryValues(FOther, entry);
     FitOtherContentGroup(grpOtherFields);
+    ShowHelpText();
     for (int tag = 1; tag <= tyEntry::FieldCount; ++tag) {
         const QString &value = entry.field(tag - 1);
         if (auto *edit = qobject_cast<QLineEdit *>(FFields[tag]))
@@ -789,11 +914,39 @@ void TfrmMain::ShowModified() {
     imgModified->setVisible(FModified);
 }
 
-void TfrmMain::SelectRowAndShow(int row) {
-    if (row >= 0 && row < lbxEntries->count())
+void TfrmMain::SelectRowAndShow(int entry) {
+    if (const int row = RowOfEntry(entry); row >= 0) {
+        lbxEntries->setRowHidden(row, false); // the entry just worked on stays in sight
         lbxEntries->setCurrentRow(row);
+    }
     ShowEntry();
     UpdateButtons();
+}
+
+void TfrmMain::RefreshProblems() {
+    FProblems = CheckDocument(FDocument);
+    std::vector<int> level(FEntries.size(), 0);
+    std::vector<QStringList> lines(FEntries.size());
+    for (const TProblem &p : FProblems) {
+        if (p.Entry < 1 || p.Entry > FEntries.size())
+            continue;
+        const int worst = p.Level == TProblem::Severity::Error ? 2 : 1;
+        level[p.Entry - 1] = std::max(level[p.Entry - 1], worst);
+        lines[p.Entry - 1] << ProblemLine(TProblem{0, p.Where, p.Level, p.Message});
+    }
+    // Only rows whose problems changed are touched: a commit must stay quick on long lists.
+    for (int row = 0; row < lbxEntries->count(); ++row) {
+        const int entry = EntryOfRow(row);
+        if (entry < 0)
+            continue;
+        QListWidgetItem *item = lbxEntries->item(row);
+        const QString tip = lines[entry].join(u'\n');
+        if (item->data(ProblemRole).toInt() != level[entry] || item->toolTip() != tip) {
+            item->setData(ProblemRole, level[entry]);
+            item->setToolTip(tip);
+        }
+    }
+    ShowHelpText();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -814,8 +967,8 @@ std::optional<QString> ControlText(const QWidget *control) {
 void TfrmMain::ReadModification(QWidget *sender) {
     if (qobject_cast<QLineEdit *>(sender) || qobject_cast<QComboBox *>(sender))
         sender->setPalette(QPalette());
-    const int row = SelectedRow();
-    if (row < 0 || row >= FEntries.size())
+    const int row = SelectedEntry();
+    if (row < 0)
         return;
 
     const int tag = TagOf(sender);
@@ -913,20 +1066,41 @@ void TfrmMain::ShowHelp(QWidget *sender) {
         sender->setPalette(palette);
     }
     memHelp->clear();
+    FHelpSender = sender;
+    FHelpText.clear();
     const THelpTopic *topic =
         sender->property("otherContent").toBool() ? OtherContentHelpTopic() : HelpTopic(TagOf(sender));
     if (!topic)
         return;
     pnlField->setText(topic->Title);
-    QString text;
     for (qsizetype i = 0; i < topic->Lines.size(); ++i) {
         if (i > 0)
-            text += QStringLiteral("\n\n");
-        text += topic->Lines[i];
+            FHelpText += QStringLiteral("\n\n");
+        FHelpText += topic->Lines[i];
     }
     if (TagOf(sender) != fnDescription)
-        text += u'\n';
-    memHelp->setPlainText(text);
+        FHelpText += u'\n';
+    ShowHelpText();
+}
+
+void TfrmMain::ShowHelpText() {
+    if (!FHelpSender || FHelpText.isEmpty())
+        return;
+    // Under an entry's fields its own problems; under the global settings those of the file.
+    const bool global = tshGlobalSettings->isAncestorOf(FHelpSender);
+    const int entry = global ? 0 : SelectedEntry() + 1;
+    QStringList lines;
+    if (entry >= 0)
+        for (const TProblem &p : FProblems)
+            if (p.Entry == entry)
+                lines << QStringLiteral("- ") + ProblemLine(TProblem{0, p.Where, p.Level, p.Message});
+    QString text = FHelpText;
+    if (!lines.isEmpty())
+        text += (global ? QStringLiteral("\nProblems of the file:\n")
+                        : QStringLiteral("\nProblems of this entry:\n")) +
+                lines.join(u'\n');
+    if (memHelp->toPlainText() != text)
+        memHelp->setPlainText(text);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1006,6 +1180,8 @@ void TfrmMain::bbtSaveClick() {
     const std::optional<QString> chosen = Dialogs().SaveFileName(this, FSapLogon);
     if (!chosen)
         return;
+    if (!ConfirmSaveWithProblems())
+        return;
     // SAP Logon itself may have written the file while it was open here.
     if (FDocument.ChangedOnDisk(*chosen) &&
         !Dialogs().Confirm(this,
@@ -1018,6 +1194,43 @@ void TfrmMain::bbtSaveClick() {
     // Backup, write, reload of the lines from the written file, FModified cleared.
     FDocument.Save();
     ShowModified();
+}
+
+bool TfrmMain::ConfirmSaveWithProblems() {
+    const QList<TProblem> problems = CheckDocument(FDocument);
+    QStringList errors;
+    bool unwritable = false;
+    for (const TProblem &p : problems) {
+        if (p.Level != TProblem::Severity::Error)
+            continue;
+        errors << ProblemLine(p);
+        unwritable = unwritable || p.Unwritable;
+    }
+    if (errors.isEmpty())
+        return true;
+    constexpr int kShown = 5;
+    QString message =
+        errors.size() == 1
+            ? QStringLiteral("The file has an error that SAP Logon will not report:\n")
+            : QStringLiteral("The file has %1 errors that SAP Logon will not report:\n").arg(errors.size());
+    message += errors.mid(0, kShown).join(u'\n');
+    if (errors.size() > kShown)
+        message += QStringLiteral("\n... and %1 more").arg(errors.size() - kShown);
+    if (!unwritable)
+        return Dialogs().Confirm(this, message + QStringLiteral("\n\nSave anyway?"), TMsgDlgType::mtWarning);
+    // UTF-16 holds every character, and SAP Logon reads it.
+    const TMsgDlgAnswer answer = Dialogs().ConfirmOrCancel(
+        this,
+        message +
+            QStringLiteral("\n\nSave anyway? Yes writes the file as UTF-16 LE with a byte-order mark, which "
+                           "holds every character and which SAP Logon reads; No keeps Windows-1252 and "
+                           "writes the replacements shown; Cancel writes nothing."),
+        TMsgDlgType::mtWarning);
+    if (answer == TMsgDlgAnswer::Cancel)
+        return false;
+    if (answer == TMsgDlgAnswer::Yes)
+        FLines.SetEncoding(TTextEncoding::Utf16LE);
+    return true;
 }
 
 void TfrmMain::bbtAboutClick() {
@@ -1041,6 +1254,7 @@ void TfrmMain::bbtAddClick() {
     tyEntry entry;
     entry.Description = QStringLiteral("Please enter a description");
     FEntries.append(entry);
+    ClearFilter(); // the new entry must be seen to be edited
     RefreshEntryList();
     SelectRowAndShow(int(FEntries.size()) - 1);
     FocusDescription();
@@ -1049,10 +1263,11 @@ void TfrmMain::bbtAddClick() {
 }
 
 void TfrmMain::bbtCopyClick() {
-    const int row = SelectedRow();
-    if (row < 0 || row >= FEntries.size())
+    const int row = SelectedEntry();
+    if (row < 0)
         return;
     FEntries.append(tyEntry(FEntries[row]));
+    ClearFilter();
     RefreshEntryList();
     SelectRowAndShow(int(FEntries.size()) - 1);
     FocusDescription();
@@ -1061,8 +1276,8 @@ void TfrmMain::bbtCopyClick() {
 }
 
 void TfrmMain::bbtRemoveClick() {
-    const int row = SelectedRow();
-    if (row < 0 || row >= FEntries.size())
+    const int row = SelectedEntry();
+    if (row < 0)
         return;
     if (!Dialogs().Confirm(this, QStringLiteral("Remove the selected entry ?"), TMsgDlgType::mtWarning))
         return;
@@ -1075,6 +1290,8 @@ void TfrmMain::bbtRemoveClick() {
 }
 
 void TfrmMain::bbMoveEntryClick(QWidget *sender) {
+    if (FilterActive())
+        return;
     const int row = SelectedRow();
     const int step = TagOf(sender);
     const int target = row + step;
@@ -1100,8 +1317,7 @@ void TfrmMain::bbtSessManKeyAutoClick() {
     FDocument.RenumberSessManKeys();
     ledtSessManNewKey->setText(QString::number(FGlobal.Configuration.SessManNewKey));
     BuildFileContent();
-    const int row = SelectedRow();
-    if (row >= 0 && row < FEntries.size())
+    if (const int row = SelectedEntry(); row >= 0)
         ledtSessManKey->setText(FEntries[row].SessManKey);
     ShowModified();
 }
@@ -1112,6 +1328,7 @@ void TfrmMain::bbtImportClick() {
     if (!chosen)
         return;
     KeepDocumentOnError([this, &chosen] { LoadSapLogon(*chosen); });
+    ClearFilter();
     RefreshEntryList();
     FModified = true;
     ShowModified();

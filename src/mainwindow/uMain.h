@@ -5,6 +5,7 @@
 #include "highlight/MemoStyler.h"
 #include "platform/StrToInt.h"
 
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 #include <array>
@@ -78,6 +79,12 @@ public:
 
     // Selected row of the entry list, -1 when none.
     int SelectedRow() const;
+    // The one mapping between list rows and entries (index into FEntries); -1 for none.
+    int EntryOfRow(int row) const;
+    int RowOfEntry(int entry) const;
+    int SelectedEntry() const;
+    // Problems of the model as last checked (after every regeneration).
+    const QList<TProblem> &Problems() const { return FProblems; }
     // The form control bound to a field number (1..31).
     QWidget *FieldControl(int tag) const { return FFields.at(tag); }
 
@@ -130,9 +137,20 @@ private:
     // The scrolling page grows by the group while it is shown.
     void FitOtherContentGroup(TOtherContentGroup *group);
     void OpenFile(const QString &path);
+    // The filter hides the rows of entries that do not match; it never reorders.
+    bool FilterActive() const;
+    void ApplyFilter();
+    void HideFilteredRows();
+    void ClearFilter();
+    int FirstVisibleRow() const;
+    void RefreshProblems();
+    // The help of the focused field, followed by the problems that concern it.
+    void ShowHelpText();
+    // Errors ask before saving; unwritable characters offer UTF-16 instead. False: do not save.
+    bool ConfirmSaveWithProblems();
     // Asks before unsaved changes are dropped; true when there are none or the user agrees.
     bool ConfirmDiscard();
-    void SelectRowAndShow(int row);
+    void SelectRowAndShow(int entry);
     void FocusDescription();
     bool FilterFieldKey(QLineEdit *edit, QKeyEvent *event) const;
     QScrollArea *PageScrollOf(const QWidget *control) const; // the scrolling page holding a field
@@ -141,11 +159,15 @@ private:
     bool FShown = false;
     bool FCloseConfirmed = false;
     std::array<QWidget *, 32> FFields{};
+    QList<TProblem> FProblems;
+    QPointer<QWidget> FHelpSender; // the field whose help is shown
+    QString FHelpText;             // that help, without the problems
 
 public:
     // Controls, named as the window's design names them.
     QFrame *Panel6 = nullptr;
     QLineEdit *edtSapLogon = nullptr;
+    QLineEdit *edtFilter = nullptr;
     QPushButton *bbtOpen = nullptr;
     QPushButton *bbtFind = nullptr;
     QPushButton *bbtAbout = nullptr;

@@ -18,7 +18,8 @@
 
 // Answers the window's dialogs from queued replies and records what was shown.
 struct TStubDialogs : TDialogs {
-    QList<bool> answers; // replies to confirmations, in order; none left means No
+    QList<bool> answers;          // replies to confirmations, in order; none left means No
+    QList<TMsgDlgAnswer> choices; // replies to Yes/No/Cancel questions; none left means Cancel
     QStringList questions;
     QList<TMsgDlgType> questionTypes;
     QStringList messages;
@@ -34,6 +35,11 @@ struct TStubDialogs : TDialogs {
         questions << message;
         questionTypes << type;
         return answers.isEmpty() ? false : answers.takeFirst();
+    }
+    TMsgDlgAnswer ConfirmOrCancel(QWidget *, const QString &message, TMsgDlgType type) override {
+        questions << message;
+        questionTypes << type;
+        return choices.isEmpty() ? TMsgDlgAnswer::Cancel : choices.takeFirst();
     }
     void Message(QWidget *, const QString &message, TMsgDlgType type, const QString &caption) override {
         messages << message;

@@ -76,7 +76,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("yes");
         QTest::addColumn<int>("entries");
         QTest::addColumn<int>("newKey");
-        QTest::newRow("no keeps the keys") << false << 3 << 4;
+        QTest::newRow("no keeps the keys") << false << 3 << 8;
         QTest::newRow("no entries gives 1") << true << 0 << 1;
     }
     void renumberAnswers() {

@@ -133,7 +133,7 @@ private Q_SLOTS:
     void globalSettingsShown() {
         TWindowFixture f;
         auto w = f.Window(f.Copy("three.ini"));
-        QCOMPARE(Find<QLineEdit>(*w, "ledtSessManNewKey")->text(), QStringLiteral("4"));
+        QCOMPARE(Find<QLineEdit>(*w, "ledtSessManNewKey")->text(), QStringLiteral("8"));
         QCOMPARE(Find<QLineEdit>(*w, "ledtMessageServerTimeout")->text(), QStringLiteral("10"));
         QVERIFY(Find<QCheckBox>(*w, "chkWithWizard")->isChecked());
         QVERIFY(!Find<QCheckBox>(*w, "chkConfirmDelete")->isChecked());

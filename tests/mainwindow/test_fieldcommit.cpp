@@ -93,8 +93,8 @@ private Q_SLOTS:
                                      << "$1A"
                                      << "" << 26;
         QTest::newRow("same value") << "ledtSessManNewKey"
-                                    << "4"
-                                    << "" << 4;
+                                    << "8"
+                                    << "" << 8;
         QTest::newRow("negative") << "ledtMessageServerTimeout"
                                   << "-5"
                                   << "" << -5;

@@ -72,7 +72,9 @@ private Q_SLOTS:
         f.dialogs.openResult = other;
         Click(w->bbtImport);
         f.dialogs.saveResult = path;
+        f.dialogs.answers = {true}; // the file repeats [Description]: save anyway
         Click(w->bbtSave);
+        QCOMPARE(f.dialogs.questions.size(), 2);
 
         const ProfileReader reader(path);
         auto at = [&](const char *section, int item) {
