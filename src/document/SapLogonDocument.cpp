@@ -23,6 +23,27 @@ QString flag(bool b) {
     return b ? QStringLiteral("1") : QStringLiteral("0");
 }
 
+// The profile reader's blanks: Tab, LF, VT, FF, CR, Ctrl-Z and space.
+bool isProfileBlank(QChar c) {
+    return (c >= u'\t' && c <= u'\r') || c == u'\x1A' || c == u' ';
+}
+
+// The line "<prefix><value>" such that the profile reader reads value back: the value itself,
+// unless the reader would trim blanks off its ends or take a pair of enclosing quotes away; such
+// a value is quoted once more. The reader drops the value's last character instead of the
+// closing quote when the text after the opening quote fills its 2048-character buffer; a second
+// closing quote then takes that place. tabSize: the line store writes each Tab as that many spaces.
+QString valueLine(const QString &prefix, const QString &value, int tabSize) {
+    const qsizetype n = value.size();
+    const bool blankEnd = n > 0 && (isProfileBlank(value.front()) || isProfileBlank(value.back()));
+    const bool enclosed =
+        n >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front();
+    if (!blankEnd && !enclosed)
+        return prefix + value;
+    const qsizetype stored = n + (tabSize - 1) * value.count(u'\t');
+    return prefix + u'"' + value + (stored >= 2047 ? QLatin1StringView("\"\"") : QLatin1StringView("\""));
+}
+
 // Closes the update bracket however the generation ends.
 struct UpdateBracket {
     TCodeMemoStrings &Lines;
@@ -97,10 +118,11 @@ void SapLogonDocument::BuildFileContent() {
     FLines.Add(QStringLiteral("SapguiHexdumpActivated=") + flag(c.SapguiHexdumpActivated));
     FLines.Add(QStringLiteral("SapguiTraceActivated=") + flag(c.SapguiTraceActivated));
     FLines.Add(QStringLiteral("SapguiTraceLevel=") + QString::number(c.SapguiTraceLevel));
-    FLines.Add(QStringLiteral("SapguiNTCmdOpts=") + c.SapguiNTCmdOpts);
+    const int tab = FLines.Memo() ? FLines.Memo()->TabSize() : 4; // as the line store expands Tabs
+    FLines.Add(valueLine(QStringLiteral("SapguiNTCmdOpts="), c.SapguiNTCmdOpts, tab));
     FLines.Add(QString());
     FLines.Add(QStringLiteral("[MSLast]"));
-    FLines.Add(QStringLiteral("MSLast=") + FGlobal.MSLast.MSLast);
+    FLines.Add(valueLine(QStringLiteral("MSLast="), FGlobal.MSLast.MSLast, tab));
     FLines.Add(QString());
     FLines.Add(QStringLiteral("[MSWinPos]"));
     FLines.Add(QStringLiteral("NormX=") + QString::number(FGlobal.MSWinPos.NormX));
@@ -118,7 +140,7 @@ void SapLogonDocument::BuildFileContent() {
                 FLines.Add(QString());
                 FLines.Add(u'[' + sections[f] + u']');
             }
-            FLines.Add(keys[j] + FEntries[j].field(f));
+            FLines.Add(valueLine(keys[j], FEntries[j].field(f), tab));
         }
     }
 }
