@@ -41,7 +41,8 @@ const char kHelp[] =
     "  renumber FILE                         Session Manager keys 1..n, SessManNewKey n+1\n"
     "\n"
     "normalize, import and renumber keep the previous FILE as FILE's name with the\n"
-    "extension replaced by the date and time (saplogon.20240413140105).\n"
+    "extension replaced by the date and time (saplogon.20240413140105, then -2, -3, ...\n"
+    "within the same second) and say where.\n"
     "\n"
     "Output is UTF-8 (generate writes the file's own bytes). Exit status: 0 done,\n"
     "1 error (message on standard error), 2 wrong usage.\n";
@@ -158,11 +159,8 @@ void printEntries(const SapLogonDocument &doc) {
 // Regenerates and saves with backup; reports where the previous file went.
 void saveRegenerated(SapLogonDocument &doc) {
     doc.BuildFileContent();
-    const QDateTime now = QDateTime::currentDateTime();
-    const bool hadFile = FileExists(doc.FSapLogon);
-    doc.Save(now);
-    const QString backup = BackupPathFor(doc.FSapLogon, now);
-    if (hadFile && FileExists(backup))
+    const QString backup = doc.Save();
+    if (!backup.isEmpty())
         std::fprintf(stderr, "%s\n", qPrintable(QStringLiteral("previous file kept as %1").arg(backup)));
 }
 
@@ -309,6 +307,7 @@ int run(QStringList args) {
 } // namespace
 
 int main(int argc, char **argv) {
+    IgnoreFileSizeSignal();
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();

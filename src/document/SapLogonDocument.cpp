@@ -5,7 +5,6 @@
 #include "platform/AppError.h"
 #include "platform/FileOps.h"
 
-#include <QFile>
 #include <array>
 
 namespace {
@@ -152,27 +151,21 @@ void SapLogonDocument::RenumberSessManKeys() {
     FModified = true;
 }
 
-void SapLogonDocument::SaveWithBackup(const QDateTime &now) {
-    const QString target = FSapLogon;
-    // The new text is on disk before the old file moves aside, so a failed write leaves the
-    // old file where it was and a failed rename can put it back.
-    const QString temp = WriteTempFileBeside(target, FLines.EncodedText());
-    const QString backup = BackupPathFor(target, now);
-    const bool backedUp = MoveFileNoReplace(target, backup); // fails quietly, as the platform's move
-    QString why;
-    if (!ReplaceFileWith(temp, target, &why)) {
-        QFile::remove(temp);
-        if (backedUp)
-            MoveFileNoReplace(backup, target);
-        throw EAppError(CannotCreateMessage(target, why));
-    }
+QString SapLogonDocument::SaveWithBackup(const QDateTime &now) {
+    // The previous file is never moved away: it stays under its name until the new one, complete
+    // and flushed, takes that name, and it is kept as a backup first (or the save stops).
+    const TReplaceResult saved = ReplaceFile(FSapLogon, FLines.EncodedText(), [&now](const QString &target) {
+        return BackupPathFor(target, now);
+    });
     FLines.MarkLinesSaved();
+    return saved.backup;
 }
 
-void SapLogonDocument::Save(const QDateTime &now) {
-    SaveWithBackup(now);
+QString SapLogonDocument::Save(const QDateTime &now) {
+    const QString backup = SaveWithBackup(now);
     FLines.LoadFromFile(FSapLogon);
     FModified = false;
+    return backup;
 }
 
 QString ZeroPad(qint32 value, int width) {
