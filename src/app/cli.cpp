@@ -46,7 +46,8 @@ const char kHelp[] =
     "back unchanged, further \"ItemN\" sections with their entries.\n"
     "\n"
     "normalize, import and renumber keep the previous FILE as FILE's name with the\n"
-    "extension replaced by the date and time (saplogon.20240413140105).\n"
+    "extension replaced by the date and time (saplogon.20240413140105, then -2, -3, ...\n"
+    "within the same second) and say where.\n"
     "\n"
     "Output is UTF-8 (generate writes the file's own bytes). Exit status: 0 done,\n"
     "1 error (message on standard error), 2 wrong usage; check: 0 clean, 1 errors\n"
@@ -219,11 +220,8 @@ QByteArray problemsJson(const QList<TProblem> &problems) {
 // Regenerates and saves with backup; reports where the previous file went.
 void saveRegenerated(SapLogonDocument &doc) {
     doc.BuildFileContent();
-    const QDateTime now = QDateTime::currentDateTime();
-    const bool hadFile = FileExists(doc.FSapLogon);
-    doc.Save(now);
-    const QString backup = BackupPathFor(doc.FSapLogon, now);
-    if (hadFile && FileExists(backup))
+    const QString backup = doc.Save();
+    if (!backup.isEmpty())
         std::fprintf(stderr, "%s\n", qPrintable(QStringLiteral("previous file kept as %1").arg(backup)));
 }
 
@@ -384,6 +382,7 @@ int run(QStringList args) {
 } // namespace
 
 int main(int argc, char **argv) {
+    IgnoreFileSizeSignal();
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();

@@ -1,11 +1,13 @@
 #include "about/uAbout102.h"
 #include "mainwindow/Application.h"
 #include "mainwindow/uMain.h"
+#include "platform/FileOps.h"
 #include "usage/uIncMatomo.h"
 
 #include <QIcon>
 
 int main(int argc, char *argv[]) {
+    IgnoreFileSizeSignal();
     TApplication app(argc, argv);
     // The desktop entry's name lets the desktop match the window to its launcher and icon.
     TApplication::setDesktopFileName(QStringLiteral("org.saplogoneditor.Editor"));

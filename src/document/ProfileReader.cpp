@@ -1,10 +1,9 @@
 #include "document/ProfileReader.h"
 
 #include "platform/Codepage.h"
+#include "platform/FileOps.h"
 #include "platform/StrToInt.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QHash>
 #include <array>
 #include <vector>
@@ -384,19 +383,20 @@ const ProfileReader::Parsed &ProfileReader::EnsureParsed() const {
         p->source = Source::Loaded;
         bytes = FBytes;
     } else if (!FPath.isEmpty()) {
-        const QFileInfo info(FPath);
-        QFile f(FPath);
-        if (!info.exists()) {
+        // Only a regular file is read, and never by waiting: a FIFO or device is Unreadable.
+        TFileRead file = ReadRegularFile(FPath);
+        switch (file.status) {
+        case TFileRead::Status::Missing:
             p->source = Source::Missing;
-        } else if (info.isDir()) {
+            break;
+        case TFileRead::Status::Failed:
             p->source = Source::Unreadable;
-            p->error = QStringLiteral("Is a directory");
-        } else if (!f.open(QIODevice::ReadOnly)) {
-            p->source = Source::Unreadable;
-            p->error = f.errorString();
-        } else {
+            p->error = file.error;
+            break;
+        case TFileRead::Status::Loaded:
             p->source = Source::Loaded;
-            bytes = f.readAll();
+            bytes = std::move(file.bytes);
+            break;
         }
     }
     if (!bytes.isEmpty()) {

@@ -108,6 +108,27 @@ void addKeptKeys(TCodeMemoStrings &lines, const QList<tyKeptKey> &keys) {
         lines.Add(k.Name + u'=' + k.Value);
 }
 
+// The profile reader's blanks: Tab, LF, VT, FF, CR, Ctrl-Z and space.
+bool isProfileBlank(QChar c) {
+    return (c >= u'\t' && c <= u'\r') || c == u'\x1A' || c == u' ';
+}
+
+// The line "<prefix><value>" such that the profile reader reads value back: the value itself,
+// unless the reader would trim blanks off its ends or take a pair of enclosing quotes away; such
+// a value is quoted once more. The reader drops the value's last character instead of the
+// closing quote when the text after the opening quote fills its 2048-character buffer; a second
+// closing quote then takes that place. tabSize: the line store writes each Tab as that many spaces.
+QString valueLine(const QString &prefix, const QString &value, int tabSize) {
+    const qsizetype n = value.size();
+    const bool blankEnd = n > 0 && (isProfileBlank(value.front()) || isProfileBlank(value.back()));
+    const bool enclosed =
+        n >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front();
+    if (!blankEnd && !enclosed)
+        return prefix + value;
+    const qsizetype stored = n + (tabSize - 1) * value.count(u'\t');
+    return prefix + u'"' + value + (stored >= 2047 ? QLatin1StringView("\"\"") : QLatin1StringView("\""));
+}
+
 // Closes the update bracket however the generation ends.
 struct UpdateBracket {
     TCodeMemoStrings &Lines;
@@ -198,12 +219,13 @@ void SapLogonDocument::BuildFileContent() {
     FLines.Add(QStringLiteral("SapguiHexdumpActivated=") + flag(c.SapguiHexdumpActivated));
     FLines.Add(QStringLiteral("SapguiTraceActivated=") + flag(c.SapguiTraceActivated));
     FLines.Add(QStringLiteral("SapguiTraceLevel=") + QString::number(c.SapguiTraceLevel));
-    FLines.Add(QStringLiteral("SapguiNTCmdOpts=") + c.SapguiNTCmdOpts);
+    const int tab = FLines.Memo() ? FLines.Memo()->TabSize() : 4; // as the line store expands Tabs
+    FLines.Add(valueLine(QStringLiteral("SapguiNTCmdOpts="), c.SapguiNTCmdOpts, tab));
     // Kept keys follow the known ones inside the first copy of their section, where SAP Logon looks.
     addKeptKeys(FLines, FOther.ConfigurationKeys);
     FLines.Add(QString());
     FLines.Add(QStringLiteral("[MSLast]"));
-    FLines.Add(QStringLiteral("MSLast=") + FGlobal.MSLast.MSLast);
+    FLines.Add(valueLine(QStringLiteral("MSLast="), FGlobal.MSLast.MSLast, tab));
     addKeptKeys(FLines, FOther.MSLastKeys);
     FLines.Add(QString());
     FLines.Add(QStringLiteral("[MSWinPos]"));
@@ -223,7 +245,7 @@ void SapLogonDocument::BuildFileContent() {
                 FLines.Add(QString());
                 FLines.Add(u'[' + sections[f] + u']');
             }
-            FLines.Add(keys[j] + FEntries[j].field(f));
+            FLines.Add(valueLine(keys[j], FEntries[j].field(f), tab));
         }
     }
     // The other entry sections have the same shape, without a line where an entry has no key.
@@ -250,30 +272,24 @@ void SapLogonDocument::RenumberSessManKeys() {
     FModified = true;
 }
 
-void SapLogonDocument::SaveWithBackup(const QDateTime &now) {
-    const QString target = FSapLogon;
-    // The new text is on disk before the old file moves aside, so a failed write leaves the
-    // old file where it was and a failed rename can put it back.
-    const QString temp = WriteTempFileBeside(target, FLines.EncodedText());
-    const QString backup = BackupPathFor(target, now);
-    const bool backedUp = MoveFileNoReplace(target, backup); // fails quietly, as the platform's move
-    QString why;
-    if (!ReplaceFileWith(temp, target, &why)) {
-        QFile::remove(temp);
-        if (backedUp)
-            MoveFileNoReplace(backup, target);
-        throw EAppError(CannotCreateMessage(target, why));
-    }
+QString SapLogonDocument::SaveWithBackup(const QDateTime &now) {
+    // The previous file is never moved away: it stays under its name until the new one, complete
+    // and flushed, takes that name, and it is kept as a backup first (or the save stops).
+    const TReplaceResult saved = ReplaceFile(FSapLogon, FLines.EncodedText(), [&now](const QString &target) {
+        return BackupPathFor(target, now);
+    });
     FLines.MarkLinesSaved();
+    return saved.backup;
 }
 
-void SapLogonDocument::Save(const QDateTime &now) {
-    SaveWithBackup(now);
+QString SapLogonDocument::Save(const QDateTime &now) {
+    const QString backup = SaveWithBackup(now);
     RememberFile(FSapLogon);
     FLines.LoadFromFile(FSapLogon);
     FModified = false;
     // Hand edits on the File content page may have written what regeneration never would.
     FFileProblems = CheckFile(ProfileReader(FSapLogon), FEntries.size());
+    return backup;
 }
 
 void SapLogonDocument::RememberFile(const QString &path) {

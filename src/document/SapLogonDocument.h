@@ -31,14 +31,18 @@ public:
     void LoadSapLogon(const QString &source);
     // Regenerates the whole file text into the line store, inside one update bracket.
     void BuildFileContent();
-    // Moves FSapLogon to its timestamped backup and writes the line store to FSapLogon.
-    // The new text reaches the disk through a flushed temporary file; a failure leaves the
-    // existing file untouched and raises EAppError.
-    void SaveWithBackup(const QDateTime &now = QDateTime::currentDateTime());
+    // Writes the line store to FSapLogon and keeps the file it replaces under its timestamped
+    // backup name (BackupPathFor; "-2", "-3", ... appended when that name is taken). Returns the
+    // backup made, empty when there was no file. Symbolic links are followed (the backup lies
+    // beside the file they end at); mode, owner and group are kept; the path always holds the
+    // complete old or the complete new file. A failure raises EAppError: the file is untouched,
+    // or, after a failed rewrite in place, the message names the backup (ReplaceFile).
+    QString SaveWithBackup(const QDateTime &now = QDateTime::currentDateTime());
     // Session Manager keys 1..n in list order, SessManNewKey n + 1; sets FModified.
     void RenumberSessManKeys();
     // SaveWithBackup, then the lines reloaded from the written file and FModified cleared.
-    void Save(const QDateTime &now = QDateTime::currentDateTime());
+    // Returns the backup made, as SaveWithBackup.
+    QString Save(const QDateTime &now = QDateTime::currentDateTime());
 
     // Whether the file at path is no longer what this document last read from or wrote to it:
     // another program changed (or created) it since. A file that is not there now, or a path

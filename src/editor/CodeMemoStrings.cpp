@@ -2,10 +2,9 @@
 
 #include "platform/AppError.h"
 #include "platform/Codepage.h"
+#include "platform/FileOps.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QtEndian>
 #include <algorithm>
@@ -492,18 +491,11 @@ void TCodeMemoStrings::LoadFromFile(const QString &fileName) {
     FNotifyAttached = false;
     {
         TLoadGuard guard{this, &FNotifyAttached};
-        QFile f(fileName);
-        const bool isDir = QFileInfo(fileName).isDir();
-        QByteArray bytes;
-        if (!isDir && f.open(QIODevice::ReadOnly))
-            bytes = f.readAll();
-        if (isDir || !f.isOpen() || f.error() != QFileDevice::NoError) {
-            const QString why = isDir ? QStringLiteral("Is a directory") : f.errorString();
-            throw EAppError(
-                QStringLiteral("Impossible d'ouvrir le fichier \"%1\". %2").arg(FullName(fileName), why));
-        }
-        f.close();
-        LoadBytes(bytes);
+        // Only a regular file is read, and never by waiting: a FIFO or device is refused at once.
+        const TFileRead file = ReadRegularFile(fileName);
+        if (file.status != TFileRead::Status::Loaded)
+            throw EAppError(CannotOpenMessage(FullName(fileName), file.error));
+        LoadBytes(file.bytes);
     }
     // No ResetLineStates: every line now has a fresh record, so all are lmUnmodified already.
     if (FMemo)
@@ -532,16 +524,8 @@ QByteArray TCodeMemoStrings::EncodedText() const {
 }
 
 void TCodeMemoStrings::SaveToFile(const QString &fileName) {
-    const QByteArray bytes = EncodedText();
-    QSaveFile f(fileName);
-    if (QFileInfo(fileName).isDir() || !f.open(QIODevice::WriteOnly)) {
-        const QString why = QFileInfo(fileName).isDir() ? QStringLiteral("Is a directory") : f.errorString();
-        throw EAppError(
-            QStringLiteral("Impossible de créer le fichier \"%1\". %2").arg(FullName(fileName), why));
-    }
-    if (f.write(bytes) != bytes.size() || !f.commit()) {
-        f.cancelWriting();
-        throw EAppError(QStringLiteral("Erreur d'écriture dans le flux"));
-    }
+    // Through a flushed temporary file renamed into place (links followed), without a backup:
+    // the document's save makes the backups.
+    ReplaceFile(fileName, EncodedText(), nullptr);
     MarkLinesSaved();
 }

@@ -97,6 +97,7 @@ public:
     QString Text() const;
     void SetText(const QString &text);
 
+    // Reads only a regular file; a FIFO, socket, device or folder is refused at once.
     void LoadFromFile(const QString &fileName);
     void LoadFromBytes(const QByteArray &bytes); // detection + decoding + split, as a load
     // Written through a temporary file renamed into place: a failed save leaves the old file intact.

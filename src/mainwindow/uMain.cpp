@@ -1118,12 +1118,10 @@ void TfrmMain::FormShow() {
         sendUsageHit();
     if (FCommandLine.isEmpty())
         return;
-    FSapLogon = FCommandLine.first();
-    if (FileExists(FSapLogon)) {
-        OpenFile(FSapLogon);
-    } else {
-        FSapLogon.clear();
-    }
+    const QString path = FCommandLine.first();
+    // A file that cannot be read (or is no regular file) leaves the document empty, with no path.
+    if (FileExists(path))
+        OpenFile(path);
 }
 
 void TfrmMain::OpenFile(const QString &path) {

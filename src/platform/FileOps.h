@@ -3,27 +3,56 @@
 #include <QByteArray>
 #include <QString>
 
-// File operations the document needs beyond Qt's: the platform's existence test, a move that
-// never replaces a file, and writing through a flushed temporary file.
+#include <functional>
 
-// True when path names a file: symbolic links are followed, folders are not files.
+// File operations the document needs beyond Qt's: the platform's existence test, reading only
+// regular files without ever blocking, and replacing a file so that its path always holds the
+// complete old or the complete new file, with a backup of the old one.
+
+// True when path names something that is not a folder: symbolic links are followed. A FIFO or
+// a device counts, so that opening it reports what it is instead of passing over it.
 bool FileExists(const QString &path);
 
-// Moves (renames) from to to within one file system; fails when to already exists, and
-// never replaces it. Returns whether the move happened.
-bool MoveFileNoReplace(const QString &from, const QString &to);
+// The whole content of path, which must be a regular file (symbolic links are followed).
+// Nothing here blocks: a FIFO, socket, device or folder is refused at once, without reading it.
+struct TFileRead {
+    enum class Status { Loaded, Missing, Failed };
+    Status status = Status::Missing;
+    QByteArray bytes;
+    QString error; // the reason when not Loaded: the system's message or what the path names
+};
+TFileRead ReadRegularFile(const QString &path);
 
-// Writes bytes to a new temporary file in the folder of path, flushed to disk, with the access
-// rights of path when it exists, and returns the temporary file's name. A path that exists but
-// may not be written is refused. On failure nothing is left behind and EAppError
-// "Impossible de créer le fichier "<path>". <reason>" is raised.
-QString WriteTempFileBeside(const QString &path, const QByteArray &bytes);
+// The end of a chain of symbolic links starting at path, or path itself when it is no link.
+// A link's target need not exist. The folder of a followed link's target is made absolute.
+QString FollowLinks(const QString &path);
 
-// Renames from onto to, replacing to, and flushes the folder. On failure *error holds the
-// system's message and nothing has changed.
-bool ReplaceFileWith(const QString &from, const QString &to, QString *error);
+struct TReplaceResult {
+    QString target;       // the file written: path with its symbolic links followed
+    QString backup;       // where the previous version is kept; empty when there was none
+    bool inPlace = false; // rewritten in place, because its owner could not be kept otherwise
+};
 
-// The message the document raises when it cannot create path.
+// Gives the first-choice backup path of the file target (the end of the link chain). When that
+// path is taken, "-2", "-3", ... are appended until a free name is found.
+using TBackupNamer = std::function<QString(const QString &target)>;
+
+// Replaces the content of path by bytes. Symbolic links are followed: the link stays and the
+// file it ends at is replaced. The bytes go to a flushed temporary file beside that file, which
+// takes the file's mode, owner and group, and is renamed over it; the folder is flushed. With
+// a backupNamer, an existing file is first kept under the backup name: a hard link to it where
+// the file system allows, else a flushed copy; a file is never moved away, so the path always
+// holds the complete old or the complete new file. When the owner cannot be kept (another
+// user's file in a folder we may write), the file is rewritten in place after the copy exists.
+// Stale temporary files of this naming older than a day are removed from the folder first.
+// Errors (EAppError): "Impossible de créer le fichier "<path>". <reason>" when nothing could be
+// written, with the file untouched and nothing left behind; a message saying that no backup
+// could be made (file untouched); for a failure while rewriting in place, a message naming the
+// backup that holds the previous version.
+TReplaceResult ReplaceFile(const QString &path, const QByteArray &bytes, const TBackupNamer &backupNamer);
+
+// The messages the document raises when it cannot open or create path.
+QString CannotOpenMessage(const QString &path, const QString &reason);
 QString CannotCreateMessage(const QString &path, const QString &reason);
 
 // What a file held when it was looked at, to tell later whether another program changed it.
@@ -40,3 +69,22 @@ struct FileFingerprint {
 FileFingerprint FingerprintOf(const QString &path);
 // path with symbolic links resolved when it exists, else made absolute: one spelling per file.
 QString ResolvedFilePath(const QString &path);
+
+// Makes a file-size limit (ulimit -f) a write error (EFBIG) instead of a signal that ends the
+// process without a word. Called first thing by the programs.
+void IgnoreFileSizeSignal();
+
+// Test seam: lets tests fail or crash ReplaceFile between its steps, and pretend that the file
+// system has no hard links. The programs leave it alone.
+namespace FileOpsTestSeam {
+enum class Step {
+    TempWritten, // the temporary file is complete and flushed
+    BackupMade,  // the backup exists and is flushed
+    Renamed,     // the temporary file has the file's name
+    Done,        // the folder is flushed, or the in-place rewrite is complete
+};
+// Called after each step; may throw (a failure there) or end the process (a crash there).
+extern std::function<void(Step)> AfterStep;
+// When set, making a hard link fails as on a file system without them.
+extern bool NoHardLinks;
+} // namespace FileOpsTestSeam

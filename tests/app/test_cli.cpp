@@ -4,9 +4,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "common/SpecialFiles.h"
 #include "common/TestFiles.h"
 
 // The command-line tool: what it prints, what it writes, and its exit codes.
@@ -21,12 +23,34 @@ class TestCli : public QObject {
         QByteArray err;
     };
 
-    static Result cli(const QStringList &args) {
+    // code -1: killed by a signal; -2: still running after timeoutMs (then killed).
+    static Result run(const QString &program, const QStringList &args, int timeoutMs = 60000) {
         QProcess p;
-        p.start(QStringLiteral(SAPLOGON_CLI), args);
-        p.waitForFinished(60000);
+        p.start(program, args);
+        if (!p.waitForFinished(timeoutMs)) {
+            p.kill();
+            p.waitForFinished();
+            return {-2, p.readAllStandardOutput(), p.readAllStandardError()};
+        }
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
                 p.readAllStandardError()};
+    }
+    static Result cli(const QStringList &args, int timeoutMs = 60000) {
+        return run(QStringLiteral(SAPLOGON_CLI), args, timeoutMs);
+    }
+    // The tool run by the shell after the shell command prefix (ulimit ...).
+    static Result cliInShell(const QString &prefix, const QStringList &args) {
+        QString command = prefix + QStringLiteral("; exec \"$0\" \"$@\"");
+        return run(QStringLiteral("/bin/sh"),
+                   QStringList{"-c", command, QStringLiteral(SAPLOGON_CLI)} + args);
+    }
+
+    QStringList allFiles() const {
+        return QDir(FDir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+    }
+    void removeAll() {
+        for (const QString &f : allFiles())
+            QFile::remove(FDir.filePath(f));
     }
 
     QString copy(const QString &from, const QString &name) {
@@ -185,6 +209,99 @@ private Q_SLOTS:
         QCOMPARE(cli({"import", path, FDir.filePath("absent.ini")}).code, 1);
         for (const QString &b : backups())
             QFile::remove(FDir.filePath(b));
+    }
+
+    // Writing commands run quickly one after the other (in one second, often) keep every version,
+    // and the message names the backup that holds the version before.
+    void everyVersionIsKeptAndNamed() {
+        removeAll();
+        const QString path = copy(example(), "saplogon.ini");
+        QList<QByteArray> versions{ReadFile(path)};
+        for (int i = 0; i < 3; ++i) {
+            const Result r = cli({"import", path, utf16()});
+            QCOMPARE(r.code, 0);
+            const QList<QByteArray> lines = r.err.split('\n');
+            QVERIFY2(lines.first().startsWith("previous file kept as "), r.err.constData());
+            const QString backup = QString::fromUtf8(lines.first().mid(22));
+            QCOMPARE(ReadFile(backup), versions.last());
+            versions << ReadFile(path);
+        }
+        QCOMPARE(backups().size(), 3);
+        QList<QByteArray> kept;
+        for (const QString &b : backups())
+            kept << ReadFile(FDir.filePath(b));
+        for (int i = 0; i < 3; ++i)
+            QVERIFY2(kept.contains(versions[i]), qPrintable(QString("version %1 is in no file").arg(i)));
+        removeAll();
+    }
+
+    // mkfifo x.ini; saplogon-ini entries x.ini never returned.
+    void nonRegularFilesAreRefusedAtOnce_data() {
+        QTest::addColumn<QStringList>("args"); // "@" stands for the FIFO
+        QTest::newRow("entries") << QStringList{"entries", "@"};
+        QTest::newRow("keys") << QStringList{"keys", "@", "Description"};
+        QTest::newRow("read") << QStringList{"read", "@", "Description", "Item1"};
+        QTest::newRow("generate") << QStringList{"generate", "@"};
+        QTest::newRow("normalize") << QStringList{"normalize", "@"};
+        QTest::newRow("import from it") << QStringList{"import", "target.ini", "@"};
+        QTest::newRow("import into it") << QStringList{"import", "@", "other.ini"};
+    }
+    void nonRegularFilesAreRefusedAtOnce() {
+        QFETCH(QStringList, args);
+        removeAll();
+        const QString fifo = MakeFifo(FDir.filePath("x.ini"));
+        copy(example(), "target.ini");
+        copy(example(), "other.ini");
+        args.replaceInStrings(QRegularExpression("^@$"), fifo);
+        args.replaceInStrings(QRegularExpression("^(target|other).ini$"), FDir.path() + "/\\1.ini");
+        const QStringList before = allFiles();
+        const Result r = cli(args, 10000);
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(
+                     QByteArray(QFile::encodeName(fifo) + "\". Is a named pipe (FIFO), not a regular file")),
+                 r.err.constData());
+        QCOMPARE(allFiles(), before);
+        removeAll();
+    }
+
+    void aDeviceIsRefused() {
+        const Result r = cli({"entries", "/dev/null"}, 10000);
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains("Is a character device, not a regular file"), r.err.constData());
+    }
+
+    // ulimit -f killed the tool with SIGXFSZ (exit 153, no message) and left a partial temporary.
+    void aFileSizeLimitIsAnErrorWithAMessage() {
+        removeAll();
+        const QString path = copy(example(), "saplogon.ini");
+        const QByteArray before = ReadFile(path);
+        // 2 blocks of 512 bytes: well below the file's 2.7 KB.
+        const Result r = cliInShell(QStringLiteral("ulimit -f 2"), {"normalize", path});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains("File too large"), r.err.constData());
+        QVERIFY2(r.err.contains("1024 bytes"), r.err.constData()); // the limit is named
+        QCOMPARE(ReadFile(path), before);
+        QCOMPARE(allFiles(), QStringList{"saplogon.ini"}); // no temporary, no backup
+        removeAll();
+    }
+
+    // Through a link: the link stays, the file it points to is saved and backed up beside it.
+    void aLinkIsFollowed() {
+        removeAll();
+        const QString real = copy(example(), "real.ini");
+        const QString link = FDir.filePath("link.ini");
+        QVERIFY(QFile::link("real.ini", link));
+        const Result r = cli({"normalize", link});
+        QCOMPARE(r.code, 0);
+        QVERIFY(QFileInfo(link).isSymLink());
+        QVERIFY2(r.err.startsWith(
+                     QByteArray("previous file kept as " + QFile::encodeName(FDir.path()) + "/real.2")),
+                 r.err.constData());
+        QCOMPARE(backups().size(), 1);
+        QVERIFY(backups().first().startsWith("real."));
+        QCOMPARE(ReadFile(FDir.filePath(backups().first())), ReadFile(example()));
+        QFile::remove(link);
+        removeAll();
     }
 
     void renumberSetsKeysInListOrder() {

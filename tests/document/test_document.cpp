@@ -202,6 +202,63 @@ private Q_SLOTS:
         QFile::remove(FDir.filePath("roundtrip.20240105090307"));
     }
 
+    // Found by fuzz_document: a value whose ends the reader trims or whose enclosing quotes it
+    // takes away (read from a quoted text such as "qas-ms.erp. ") was written bare, and read
+    // back as another value. Such a value is quoted once more, so that it reads back as itself.
+    void valuesReadBackAsThemselves_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("written"); // the text after "=", as the line store holds it
+        QTest::addColumn<QString>("read");    // what the reader gives back
+        auto row = [](const char *name, const QString &value, const QString &written) {
+            QTest::newRow(name) << value << written << value;
+        };
+        row("plain", "qas-ms.erp", "qas-ms.erp");
+        row("one quote", "\"x", "\"x");
+        row("quote inside", "a\"b\"", "a\"b\"");
+        row("trailing blank", "qas-ms.erp. ", "\"qas-ms.erp. \"");
+        row("Ctrl-Z at the end", "x\x1A", "\"x\x1A\"");
+        row("enclosing quotes", "\"x\"", "\"\"x\"\"");
+        row("enclosing apostrophes", "'x'", "\"'x'\"");
+        row("two quotes", "\"\"", "\"\"\"\"");
+        row("blanks only", "  ", "\"  \"");
+        row("empty", "", "");
+        row("2046 characters", " " + QString(2045, u'v'), "\" " + QString(2045, u'v') + "\"");
+        row("2047 characters", " " + QString(2046, u'v'), "\" " + QString(2046, u'v') + "\"\"");
+        // The File content page shows a Tab as four spaces, and the file is written with them.
+        QTest::newRow("leading tab") << "\tx"
+                                     << "\"    x\""
+                                     << "    x";
+        QTest::newRow("2047 characters once the Tab is spaces") << " " + QString(2042, u'v') + "\t"
+                                                                << "\" " + QString(2042, u'v') + "    \"\""
+                                                                << " " + QString(2042, u'v') + "    ";
+    }
+    void valuesReadBackAsThemselves() {
+        QFETCH(QString, value);
+        QFETCH(QString, written);
+        QFETCH(QString, read);
+        const QString path = FDir.filePath("values.ini");
+        QFile::remove(path);
+        THeadlessCodeMemoView view;
+        SapLogonDocument doc(view.Lines());
+        doc.FSapLogon = path;
+        tyEntry e = entry("d");
+        e.MSSrvName = value;
+        doc.FEntries = {e};
+        doc.FGlobal.Configuration.SapguiNTCmdOpts = value;
+        doc.FGlobal.MSLast.MSLast = value;
+        doc.BuildFileContent();
+        QVERIFY(view.Lines().Text().contains("\r\n[MSSrvName]\r\nItem1=" + written + "\r\n"));
+        QVERIFY(view.Lines().Text().contains("\r\nMSLast=" + written + "\r\n"));
+        doc.SaveWithBackup();
+        THeadlessCodeMemoView again;
+        SapLogonDocument reread(again.Lines());
+        reread.FSapLogon = path;
+        reread.LoadSapLogon(QString());
+        QCOMPARE(reread.FEntries.value(0).MSSrvName, read);
+        QCOMPARE(reread.FGlobal.Configuration.SapguiNTCmdOpts, read);
+        QCOMPARE(reread.FGlobal.MSLast.MSLast, read);
+    }
+
     void zeroPad_data() {
         QTest::addColumn<int>("value");
         QTest::addColumn<int>("width");

@@ -2,8 +2,11 @@
 #include "MainWindowFixture.h"
 #include "common/TestFiles.h"
 
+#include "common/SpecialFiles.h"
+
 #include <QDateTime>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <sys/fsuid.h>
 #include <unistd.h>
@@ -342,6 +345,66 @@ private Q_SLOTS:
         QCOMPARE(w->FEntries[0].Server, QStringLiteral("edited"));
         QVERIFY(w->FModified);
         QVERIFY(Lines(*w).contains(QStringLiteral("Item1=edited")));
+    }
+
+    // The editor started on a FIFO never showed its window. It opens on an empty document with
+    // the error box, as for a file it cannot read.
+    void startedOnAFifo() {
+        TWindowFixture f;
+        const QString fifo = MakeFifo(f.dir.filePath("x.ini"));
+        TFifoWatchdog watchdog(fifo);
+        TfrmMain w;
+        w.SetCommandLine({fifo});
+        QElapsedTimer timer;
+        timer.start();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QVERIFY2(timer.elapsed() < 1000, "the window waited on the FIFO");
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QCOMPARE(f.dialogs.messages.first(),
+                 QStringLiteral(
+                     "Impossible d'ouvrir le fichier \"%1\". Is a named pipe (FIFO), not a regular file.")
+                     .arg(fifo));
+        QCOMPARE(f.dialogs.captions.first(), QStringLiteral("Editor for SAPLOGON.INI"));
+        QVERIFY(w.FEntries.isEmpty());
+        QCOMPARE(w.lbxEntries->count(), 0);
+        QCOMPARE(w.FSapLogon, QString());
+        QCOMPARE(w.edtSapLogon->text(), QString());
+    }
+
+    void openingAFifoKeepsTheDocument() {
+        TWindowFixture f;
+        const QString good = f.Copy("three.ini");
+        const QString fifo = MakeFifo(f.dir.filePath("x.ini"));
+        auto w = f.Window(good);
+        TypeInto(*w, "ledtServer", "edited");
+        f.dialogs.openResult = fifo;
+        f.dialogs.answers = {true}; // discard the changes: the open fails, and they are still there
+        TFifoWatchdog watchdog(fifo);
+        QTest::mouseClick(w->bbtOpen, Qt::LeftButton);
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QVERIFY2(f.dialogs.messages.first().contains("not a regular file"),
+                 qPrintable(f.dialogs.messages.first()));
+        QCOMPARE(w->FSapLogon, good);
+        QCOMPARE(w->FEntries[0].Server, QStringLiteral("edited"));
+        QVERIFY(w->FModified);
+    }
+
+    void savingOverAFifoIsRefused() {
+        TWindowFixture f;
+        auto w = f.Window(f.Copy("three.ini"));
+        TypeInto(*w, "ledtServer", "edited");
+        const QString fifo = MakeFifo(f.dir.filePath("x.ini"));
+        f.dialogs.saveResult = fifo;
+        TFifoWatchdog watchdog(fifo);
+        QTest::mouseClick(w->bbtSave, Qt::LeftButton);
+        QCOMPARE(f.dialogs.messages.size(), 1);
+        QCOMPARE(f.dialogs.messages.first(),
+                 QStringLiteral(
+                     "Impossible de créer le fichier \"%1\". Is a named pipe (FIFO), not a regular file.")
+                     .arg(fifo));
+        QVERIFY(w->FModified);
+        QVERIFY(!QFileInfo(fifo).isFile());
     }
 
     void fileFilters_data() {
