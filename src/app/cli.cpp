@@ -23,6 +23,7 @@ constexpr int kUsage = 2;
 
 const char kHelp[] =
     "Usage: saplogon-ini COMMAND ARGUMENTS...\n"
+    "       saplogon-ini --help | --version\n"
     "\n"
     "Reads and rewrites SAPLOGON.INI files as SAP Logon and the editor see them.\n"
     "\n"
@@ -39,6 +40,9 @@ const char kHelp[] =
     "  normalize FILE                        rewrite FILE as its regenerated text\n"
     "  import FILE OTHER                     append OTHER's entries to FILE\n"
     "  renumber FILE                         Session Manager keys 1..n, SessManNewKey n+1\n"
+    "\n"
+    "An option's value may follow it or be joined to it with \"=\" (--default=TEXT);\n"
+    "\"--\" ends the options, so that later arguments may begin with \"--\".\n"
     "\n"
     "normalize, import and renumber keep the previous FILE as FILE's name with the\n"
     "extension replaced by the date and time (saplogon.20240413140105).\n"
@@ -269,9 +273,15 @@ const std::map<QString, Command> &commands() {
 int run(QStringList args) {
     if (args.isEmpty())
         throw UsageError{QStringLiteral("a command is needed")};
-    if (args.contains(QStringLiteral("--help")) || args.first() == QStringLiteral("-h") ||
-        args.first() == QStringLiteral("help")) {
+    const QString &first = args.first();
+    const qsizetype optionsEnd = args.indexOf(QStringLiteral("--"));
+    if (first == QStringLiteral("-h") || first == QStringLiteral("help") ||
+        args.first(optionsEnd < 0 ? args.size() : optionsEnd).contains(QStringLiteral("--help"))) {
         out(kHelp);
+        return kOk;
+    }
+    if (first == QStringLiteral("--version") || first == QStringLiteral("-v")) {
+        outLine(QStringLiteral("saplogon-ini " SAPLOGON_VERSION));
         return kOk;
     }
     const QString name = args.takeFirst();
@@ -279,22 +289,37 @@ int run(QStringList args) {
     if (it == commands().end())
         throw UsageError{QStringLiteral("unknown command '%1'").arg(name)};
 
-    // Options: --default TEXT (read) and --json (entries); everything else is positional.
+    // Options: --default TEXT (read) and --json (entries), a value also as --default=TEXT;
+    // after "--" everything is positional, so that a section or key may begin with "--".
     QStringList positional;
     QString defaultText;
     bool json = false;
+    bool optionsEnded = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args[i];
-        if (arg == QStringLiteral("--default") && name == QStringLiteral("read")) {
-            if (++i >= args.size())
-                throw UsageError{QStringLiteral("--default needs a text")};
-            defaultText = args[i];
-        } else if (arg == QStringLiteral("--json") && name == QStringLiteral("entries")) {
-            json = true;
-        } else if (arg.startsWith(QStringLiteral("--"))) {
-            throw UsageError{QStringLiteral("unknown option '%1' for %2").arg(arg, name)};
-        } else {
+        if (optionsEnded || !arg.startsWith(QStringLiteral("--"))) {
             positional.append(arg);
+            continue;
+        }
+        if (arg == QStringLiteral("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        const qsizetype equals = arg.indexOf(u'=');
+        const QString option = equals < 0 ? arg : arg.left(equals);
+        if (option == QStringLiteral("--default") && name == QStringLiteral("read")) {
+            if (equals >= 0)
+                defaultText = arg.mid(equals + 1);
+            else if (++i < args.size())
+                defaultText = args[i];
+            else
+                throw UsageError{QStringLiteral("--default needs a text")};
+        } else if (option == QStringLiteral("--json") && name == QStringLiteral("entries")) {
+            if (equals >= 0)
+                throw UsageError{QStringLiteral("--json takes no value")};
+            json = true;
+        } else {
+            throw UsageError{QStringLiteral("unknown option '%1' for %2").arg(option, name)};
         }
     }
     const Command &cmd = it->second;
