@@ -6,13 +6,14 @@
 #include <QFileInfo>
 
 namespace {
+// Within 80 columns, like a terminal's.
 const char kHelp[] = "Usage: saplogon-editor [FILE]\n"
                      "       saplogon-editor --help | --version\n"
                      "\n"
-                     "Opens FILE, a SAPLOGON.INI, in the window of the Editor for SAPLOGON.INI; further\n"
-                     "arguments are ignored. Without FILE the window opens empty: choose a file with Open,\n"
-                     "or let Find look in the Windows folder ($WINDIR, else the Wine prefix's) and then\n"
-    "at $SAPLOGON_INI_FILE.\n"
+                     "Opens FILE, a SAPLOGON.INI, in the window of the Editor for SAPLOGON.INI;\n"
+                     "further arguments are ignored. Without FILE the window opens empty: choose a\n"
+                     "file with Open, or let Find look in the Windows folder ($WINDIR, else the Wine\n"
+                     "prefix's) and then at $SAPLOGON_INI_FILE.\n"
                      "\n"
                      "  -h, --help      show this help and exit\n"
                      "  -v, --version   show the version and exit\n"
