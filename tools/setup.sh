@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(qt6-base-dev libqt6svg6 cmake ninja-build g++ ca-certificates fonts-liberation
-          desktop-file-utils appstream dpkg-dev file man-db)
+          desktop-file-utils appstream dpkg-dev file man-db lintian devscripts)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
