@@ -11,7 +11,7 @@
 namespace {
 int answer(const TEditorCommandLine &line) {
     const bool error = line.action == TEditorCommandLine::Action::Error;
-    std::fputs(line.text.toLocal8Bit().constData(), error ? stderr : stdout);
+    std::fprintf(error ? stderr : stdout, "%s", line.text.toLocal8Bit().constData());
     return error ? 2 : 0;
 }
 } // namespace
@@ -33,7 +33,7 @@ int main(int argc, char *argv[]) {
     if (line.action != TEditorCommandLine::Action::Open)
         return answer(line);
     if (!line.text.isEmpty())
-        std::fputs(line.text.toLocal8Bit().constData(), stderr);
+        std::fprintf(stderr, "%s", line.text.toLocal8Bit().constData());
 
     // The desktop entry's name lets the desktop match the window to its launcher and icon.
     TApplication::setDesktopFileName(QStringLiteral("org.saplogoneditor.Editor"));
