@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <memory>
+
 #include "common/TestFiles.h"
 
 Q_DECLARE_METATYPE(TEditorCommandLine::Action)
@@ -14,8 +16,8 @@ class TestEditorCommandLine : public QObject {
 
     QTemporaryDir FDir;
 
-    static QProcess *start(const QStringList &args, const QByteArray &platform) {
-        auto *p = new QProcess;
+    static std::unique_ptr<QProcess> start(const QStringList &args, const QByteArray &platform) {
+        auto p = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
@@ -49,8 +51,8 @@ private Q_SLOTS:
                                          << "saplogon-editor 1.0.0.1\n";
         QTest::newRow("--help") << QStringList{"--help"} << Action::Help << ""
                                 << "Usage: saplogon-editor [FILE]";
-        QTest::newRow("-h before --version") << QStringList{"--version", "-h"} << Action::Help << ""
-                                             << "--version";
+        QTest::newRow("-h wins over --version") << QStringList{"--version", "-h"} << Action::Help << ""
+                                                << "--version";
         QTest::newRow("-- ends the options") << QStringList{"--", "--version"} << Action::Open << "--version"
                                              << "--version: no such file";
         QTest::newRow("unknown option") << QStringList{"--frob", ini} << Action::Error << ""
@@ -95,7 +97,7 @@ private Q_SLOTS:
         QFETCH(int, code);
         QFETCH(QByteArray, out);
         QFETCH(QByteArray, err);
-        std::unique_ptr<QProcess> p(start(args, platform));
+        const std::unique_ptr<QProcess> p = start(args, platform);
         QVERIFY(p->waitForFinished(30000));
         QCOMPARE(p->exitStatus(), QProcess::NormalExit);
         QCOMPARE(p->exitCode(), code);
@@ -111,7 +113,7 @@ private Q_SLOTS:
     void missingFileIsReported() {
         const QString missing = FDir.filePath("missing.ini");
         const QByteArray message = QFile::encodeName("saplogon-editor: " + missing + ": no such file");
-        std::unique_ptr<QProcess> p(start({missing}, "offscreen"));
+        const std::unique_ptr<QProcess> p = start({missing}, "offscreen");
         p->setReadChannel(QProcess::StandardError);
         QByteArray err;
         while (!err.contains(message) && p->waitForReadyRead(30000))
