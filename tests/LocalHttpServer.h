@@ -2,6 +2,7 @@
 
 #include <QHash>
 #include <QHostAddress>
+#include <QNetworkProxy>
 #include <QStringList>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -31,6 +32,7 @@ public:
 
     // "http://127.0.0.1:port"; stays valid after close(), then nothing answers there.
     QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(FPort); }
+    quint16 port() const { return FPort; }
     void serve(const QString &path, const Answer &answer) { FAnswers.insert(path, answer); }
     void close() { FServer.close(); }
     // Request targets (path and query) in arrival order.
@@ -68,4 +70,17 @@ private:
     QHash<QString, Answer> FAnswers;
     QHash<QTcpSocket *, QByteArray> FPending;
     QStringList FRequests;
+};
+
+// While it lives, every request of the test goes to server as to an HTTP proxy: a request for
+// any host name is then counted there, and no name is looked up on the way.
+class LocalProxy {
+public:
+    explicit LocalProxy(const LocalHttpServer &server) {
+        QNetworkProxy::setApplicationProxy(
+            QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), server.port()));
+    }
+    ~LocalProxy() { QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::NoProxy)); }
+    LocalProxy(const LocalProxy &) = delete;
+    LocalProxy &operator=(const LocalProxy &) = delete;
 };

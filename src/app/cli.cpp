@@ -24,6 +24,7 @@ constexpr int kWarnings = 3; // check: warnings only
 
 const char kHelp[] =
     "Usage: saplogon-ini COMMAND ARGUMENTS...\n"
+    "       saplogon-ini --help | --version\n"
     "\n"
     "Reads and rewrites SAPLOGON.INI files as SAP Logon and the editor see them.\n"
     "\n"
@@ -44,6 +45,9 @@ const char kHelp[] =
     "\n"
     "Sections and keys that the editor's form does not show are kept and written\n"
     "back unchanged, further \"ItemN\" sections with their entries.\n"
+    "\n"
+    "An option's value may follow it or be joined to it with \"=\" (--default=TEXT);\n"
+    "\"--\" ends the options, so that later arguments may begin with \"--\".\n"
     "\n"
     "normalize, import and renumber keep the previous FILE as FILE's name with the\n"
     "extension replaced by the date and time (saplogon.20240413140105, then -2, -3, ...\n"
@@ -269,7 +273,7 @@ const std::map<QString, Command> &commands() {
           [](const QStringList &a) {
               requireExisting(a[0]);
               LoadedDocument d(a[0]);
-              if (a.contains(QStringLiteral("--json")))
+              if (a.value(1) == QStringLiteral("--json"))
                   out(entriesJson(d.doc));
               else
                   printEntries(d.doc);
@@ -318,7 +322,7 @@ const std::map<QString, Command> &commands() {
               requireExisting(a[0]);
               LoadedDocument d(a[0]);
               const QList<TProblem> problems = CheckDocument(d.doc);
-              if (a.contains(QStringLiteral("--json")))
+              if (a.value(1) == QStringLiteral("--json"))
                   out(problemsJson(problems));
               else
                   for (const TProblem &p : problems)
@@ -341,9 +345,15 @@ const std::map<QString, Command> &commands() {
 int run(QStringList args) {
     if (args.isEmpty())
         throw UsageError{QStringLiteral("a command is needed")};
-    if (args.contains(QStringLiteral("--help")) || args.first() == QStringLiteral("-h") ||
-        args.first() == QStringLiteral("help")) {
+    const QString &first = args.first();
+    const qsizetype optionsEnd = args.indexOf(QStringLiteral("--"));
+    if (first == QStringLiteral("-h") || first == QStringLiteral("help") ||
+        args.first(optionsEnd < 0 ? args.size() : optionsEnd).contains(QStringLiteral("--help"))) {
         out(kHelp);
+        return kOk;
+    }
+    if (first == QStringLiteral("--version") || first == QStringLiteral("-v")) {
+        outLine(QStringLiteral("saplogon-ini " SAPLOGON_VERSION));
         return kOk;
     }
     const QString name = args.takeFirst();
@@ -351,23 +361,38 @@ int run(QStringList args) {
     if (it == commands().end())
         throw UsageError{QStringLiteral("unknown command '%1'").arg(name)};
 
-    // Options: --default TEXT (read) and --json (entries); everything else is positional.
+    // Options: --default TEXT (read) and --json (entries, check), a value also as --default=TEXT;
+    // after "--" everything is positional, so that a section or key may begin with "--".
     QStringList positional;
     QString defaultText;
     bool json = false;
+    bool optionsEnded = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString &arg = args[i];
-        if (arg == QStringLiteral("--default") && name == QStringLiteral("read")) {
-            if (++i >= args.size())
-                throw UsageError{QStringLiteral("--default needs a text")};
-            defaultText = args[i];
-        } else if (arg == QStringLiteral("--json") &&
-                   (name == QStringLiteral("entries") || name == QStringLiteral("check"))) {
-            json = true;
-        } else if (arg.startsWith(QStringLiteral("--"))) {
-            throw UsageError{QStringLiteral("unknown option '%1' for %2").arg(arg, name)};
-        } else {
+        if (optionsEnded || !arg.startsWith(QStringLiteral("--"))) {
             positional.append(arg);
+            continue;
+        }
+        if (arg == QStringLiteral("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        const qsizetype equals = arg.indexOf(u'=');
+        const QString option = equals < 0 ? arg : arg.left(equals);
+        if (option == QStringLiteral("--default") && name == QStringLiteral("read")) {
+            if (equals >= 0)
+                defaultText = arg.mid(equals + 1);
+            else if (++i < args.size())
+                defaultText = args[i];
+            else
+                throw UsageError{QStringLiteral("--default needs a text")};
+        } else if (option == QStringLiteral("--json") &&
+                   (name == QStringLiteral("entries") || name == QStringLiteral("check"))) {
+            if (equals >= 0)
+                throw UsageError{QStringLiteral("--json takes no value")};
+            json = true;
+        } else {
+            throw UsageError{QStringLiteral("unknown option '%1' for %2").arg(option, name)};
         }
     }
     const Command &cmd = it->second;

@@ -55,9 +55,17 @@ bool fetch(const QUrl &url, const QString &fileName, int timeLimitMs) {
 }
 } // namespace
 
+bool IsUnconfiguredHost(const QString &Host) {
+    QString host = Host.toLower();
+    if (host.endsWith(u'.'))
+        host.chop(1);
+    return host == u"invalid" || host.endsWith(QStringLiteral(".invalid"));
+}
+
 bool DownloadFile(const QString &URL, const QString &FileName, int TimeLimitMs) {
     const QUrl url(URL);
-    if (!url.isValid() || url.isRelative() || FileName.isEmpty())
+    // The resolver would still be asked for such a name, and that query leaves the machine.
+    if (!url.isValid() || url.isRelative() || FileName.isEmpty() || IsUnconfiguredHost(url.host()))
         return false;
     try {
         return fetch(url, FileName, TimeLimitMs);

@@ -184,6 +184,25 @@ private Q_SLOTS:
         QVERIFY(info.FNews.isEmpty());
         QVERIFY(info.FExeSetup.isEmpty());
     }
+
+    // The about box checks at every opening; an unconfigured build's download directory lies
+    // under ".invalid" and must cost no request and no name look-up.
+    void unconfiguredDirectoryIsNeverAsked_data() {
+        QTest::addColumn<QString>("directory");
+        QTest::addColumn<int>("requests");
+        QTest::newRow("configured") << "https://www.example.test/files/" << 1;
+        QTest::newRow("unconfigured default") << "https://www.example.invalid/files/" << 0;
+    }
+    void unconfiguredDirectoryIsNeverAsked() {
+        QFETCH(QString, directory);
+        QFETCH(int, requests);
+        LocalHttpServer proxy;
+        const LocalProxy through(proxy);
+        const TNewVersionInfo info =
+            CheckNewVersion({directory, QStringLiteral("Kestrel.exe"), Running, DownloadTimeLimitMs});
+        QCOMPARE(proxy.requests().size(), requests);
+        QVERIFY(!info.FNewVersionAvalaible);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestNewVersion)

@@ -85,6 +85,24 @@ private Q_SLOTS:
             << QStringList{"read", ex, "S", "K", "--default", "\"d\""} << 0 << QByteArray("d\n");
         QTest::newRow("read, missing file")
             << QStringList{"read", "/no/such.ini", "S", "K"} << 0 << QByteArray("\n");
+        // Option forms: a value joined with "=", options anywhere, and "--" ending them.
+        const QString dashes = WriteFile(FDir.filePath("dashes.ini"), "[--S]\r\n--K=dashed\r\n");
+        QTest::newRow("--default=TEXT")
+            << QStringList{"read", ex, "S", "K", "--default=a b=c"} << 0 << QByteArray("a b=c\n");
+        QTest::newRow("--default= is an empty text")
+            << QStringList{"read", ex, "S", "K", "--default="} << 0 << QByteArray("\n");
+        QTest::newRow("option before the file")
+            << QStringList{"read", "--default", "d", ex, "S", "K"} << 0 << QByteArray("d\n");
+        QTest::newRow("-- ends the options")
+            << QStringList{"read", "--default=d", "--", dashes, "--S", "--K"} << 0 << QByteArray("dashed\n");
+        QTest::newRow("without --, an option")
+            << QStringList{"read", dashes, "--S", "--K"} << 2 << QByteArray();
+        QTest::newRow("--help after --") << QStringList{"keys", "--", dashes, "--help"} << 0 << QByteArray();
+        QTest::newRow("--default without text")
+            << QStringList{"read", ex, "S", "K", "--default"} << 2 << QByteArray();
+        QTest::newRow("--json with a value") << QStringList{"entries", ex, "--json=yes"} << 2 << QByteArray();
+        QTest::newRow("--version") << QStringList{"--version"} << 0 << QByteArray("saplogon-ini 1.0.0.1\n");
+        QTest::newRow("-v") << QStringList{"-v"} << 0 << QByteArray("saplogon-ini 1.0.0.1\n");
         QTest::newRow("read-int") << QStringList{"read-int", ex, "MSWinPos", "NormX", "50"} << 0
                                   << QByteArray("120\n");
         QTest::newRow("read-int, default")
@@ -99,6 +117,8 @@ private Q_SLOTS:
         QTest::newRow("unknown option") << QStringList{"keys", ex, "S", "--json"} << 2 << QByteArray();
         QTest::newRow("entries of a missing file")
             << QStringList{"entries", "/no/such.ini"} << 1 << QByteArray();
+        // After "--" a FILE named "--json" is a file (missing here), not the switch.
+        QTest::newRow("file named --json") << QStringList{"entries", "--", "--json"} << 1 << QByteArray();
     }
 
     void readingCommands() {

@@ -95,6 +95,30 @@ private Q_SLOTS:
         QVERIFY(QDir(dir.path()).isEmpty());
     }
 
+    // An unconfigured build names its servers under ".invalid": such a request must not even be
+    // tried, since the name look-up alone would leave the machine. Through a proxy every request
+    // that is tried shows up on the local server, whatever its host.
+    void unconfiguredHostIsNeverAsked_data() {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<int>("requests");
+        QTest::newRow("configured, https") << "https://www.example.test/files/Kestrel.INF" << 1;
+        QTest::newRow("configured, http") << "http://www.example.test/files/Kestrel.INF" << 1;
+        QTest::newRow("unconfigured") << "https://www.example.invalid/files/Kestrel.INF" << 0;
+        QTest::newRow("capitals and final dot") << "https://WWW.Example.INVALID./files/Kestrel.INF" << 0;
+        QTest::newRow("the domain itself") << "http://invalid/files/Kestrel.INF" << 0;
+        QTest::newRow("only looks like it") << "http://www.invalid.test/files/Kestrel.INF" << 1;
+    }
+    void unconfiguredHostIsNeverAsked() {
+        QFETCH(QString, url);
+        QFETCH(int, requests);
+        LocalHttpServer proxy;
+        const LocalProxy through(proxy);
+        QTemporaryDir dir;
+        QVERIFY(!DownloadFile(url, dir.filePath(QStringLiteral("a")), 5000));
+        QCOMPARE(proxy.requests().size(), requests);
+        QVERIFY(QDir(dir.path()).isEmpty());
+    }
+
     void tempFileNameLeavesNoFile_data() {
         QTest::addColumn<QString>("extension");
         QTest::newRow("tmp") << QStringLiteral(".tmp");

@@ -39,6 +39,23 @@ private Q_SLOTS:
                                             "https%3A%2F%2Fprograms.example.invalid%2FKestrel.exe")});
     }
 
+    // The build's default server name lies under ".invalid": an unconfigured build sends nothing,
+    // not even a name look-up. Through a proxy every request that is tried is counted.
+    void unconfiguredServerIsNeverAsked_data() {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<int>("requests");
+        QTest::newRow("configured") << "https://stats.example.test" << 1;
+        QTest::newRow("unconfigured default") << "https://stats.example.invalid" << 0;
+    }
+    void unconfiguredServerIsNeverAsked() {
+        QFETCH(QString, server);
+        QFETCH(int, requests);
+        LocalHttpServer proxy;
+        const LocalProxy through(proxy);
+        SendUsageHit(server, QStringLiteral("programs.example.invalid"), QStringLiteral("Kestrel.exe"));
+        QCOMPARE(proxy.requests().size(), requests);
+    }
+
     // Start-up waits for the request: an unreachable or stalling server may cost at most the limit.
     void failuresAreSilentAndBounded_data() {
         QTest::addColumn<bool>("closed");
