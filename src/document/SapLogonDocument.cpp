@@ -4,11 +4,13 @@
 #include "editor/CodeMemoStrings.h"
 #include "platform/AppError.h"
 #include "platform/FileOps.h"
+#include "platform/FileRead.h"
 
 #include <QFile>
 #include <QHash>
 #include <QSet>
 #include <array>
+#include <climits>
 
 namespace {
 const std::array<QString, tyEntry::FieldCount> &fieldSections() {
@@ -65,7 +67,7 @@ void readOtherSections(const ProfileReader &reader, QList<tyEntry> &entries, tyO
         e.Other.resize(entrySections.size());
     for (qsizetype s = 0; s < entrySections.size(); ++s)
         reader.ForEachRawKey(entrySections[s], [&](QStringView key, QStringView value) {
-            entries[ProfileReader::ItemNumber(key) - 1].Other[s] = value.toString();
+            entries[ProfileReader::ItemNumber(key) - 1].Other[s] = reader.SharedString(value);
         });
     other.EntrySections = std::move(entrySections);
 }
@@ -105,7 +107,7 @@ void mergeEntrySections(tyOtherContent &doc, const QStringList &imported, QList<
 
 void addKeptKeys(TCodeMemoStrings &lines, const QList<tyKeptKey> &keys) {
     for (const tyKeptKey &k : keys)
-        lines.Add(k.Name + u'=' + k.Value);
+        lines.Add(QString(k.Name + u'='), k.Value);
 }
 
 // Closes the update bracket however the generation ends.
@@ -121,16 +123,18 @@ SapLogonDocument::SapLogonDocument(TCodeMemoStrings &lines) : FLines(lines) {}
 void SapLogonDocument::LoadSapLogon(const QString &source) {
     const bool import = !source.isEmpty();
     const QString path = import ? source : FSapLogon;
-    const ProfileReader reader(path);
     // Taken before the file is read: a change made meanwhile is then seen at the next save.
     const FileFingerprint known = FingerprintOf(path);
+    // Read once: the line store and the reader share the bytes.
+    const TFileRead file = ReadWholeFile(path);
 
     // The model changes only once the file layer has succeeded, so a failed load leaves the
     // document (and the window showing it) as it was.
     if (FileExists(path))
-        FLines.LoadFromFile(path);
+        FLines.LoadFromFileBytes(path, file.Bytes, file.Error);
     else
         FLines.Clear();
+    const ProfileReader reader = ProfileReader::FromRead(path, file);
 
     QStringList names;
     reader.ReadSection(QStringLiteral("Description"), names);
@@ -213,6 +217,10 @@ void SapLogonDocument::BuildFileContent() {
 
     const auto &sections = fieldSections();
     const qsizetype count = FEntries.size();
+    qsizetype lines = FLines.Count() + (tyEntry::FieldCount + FOther.EntrySections.size()) * (count + 2);
+    for (const tyKeptSection &kept : FOther.Sections)
+        lines += kept.Keys.size() + 2;
+    FLines.Reserve(int(std::min<qsizetype>(lines, INT_MAX)));
     QList<QString> keys;
     keys.reserve(count);
     for (qsizetype j = 0; j < count; ++j)
@@ -223,7 +231,7 @@ void SapLogonDocument::BuildFileContent() {
                 FLines.Add(QString());
                 FLines.Add(u'[' + sections[f] + u']');
             }
-            FLines.Add(keys[j] + FEntries[j].field(f));
+            FLines.Add(keys[j], FEntries[j].field(f));
         }
     }
     // The other entry sections have the same shape, without a line where an entry has no key.
@@ -233,7 +241,7 @@ void SapLogonDocument::BuildFileContent() {
         for (qsizetype j = 0; j < count; ++j) {
             const QList<std::optional<QString>> &other = FEntries[j].Other;
             if (s < other.size() && other[s])
-                FLines.Add(keys[j] + *other[s]);
+                FLines.Add(keys[j], *other[s]);
         }
     }
     for (const tyKeptSection &kept : FOther.Sections) {
@@ -270,10 +278,11 @@ void SapLogonDocument::SaveWithBackup(const QDateTime &now) {
 void SapLogonDocument::Save(const QDateTime &now) {
     SaveWithBackup(now);
     RememberFile(FSapLogon);
-    FLines.LoadFromFile(FSapLogon);
+    const TFileRead file = ReadWholeFile(FSapLogon);
+    FLines.LoadFromFileBytes(FSapLogon, file.Bytes, file.Error);
     FModified = false;
     // Hand edits on the File content page may have written what regeneration never would.
-    FFileProblems = CheckFile(ProfileReader(FSapLogon), FEntries.size());
+    FFileProblems = CheckFile(ProfileReader::FromRead(FSapLogon, file), FEntries.size());
 }
 
 void SapLogonDocument::RememberFile(const QString &path) {
