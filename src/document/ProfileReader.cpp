@@ -9,6 +9,7 @@
 #include <QHash>
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -230,6 +231,19 @@ Units copyEntry(Units v) {
     return out;
 }
 
+qsizetype countLineFeeds(const unsigned char *s, qsizetype n) {
+    qsizetype count = 0;
+    for (const void *q = s;
+         (q = memchr(q, '\n', size_t(s + n - static_cast<const unsigned char *>(q)))) != nullptr;
+         q = static_cast<const unsigned char *>(q) + 1)
+        ++count;
+    return count;
+}
+
+qsizetype countLineFeeds(const char16_t *s, qsizetype n) {
+    return QStringView(s, n).count(u'\n');
+}
+
 Units unitsOf(QStringView s) {
     return Units{reinterpret_cast<const char16_t *>(s.utf16()), nullptr, s.size()};
 }
@@ -324,8 +338,7 @@ template <class Unit> void ProfileReader::Parsed::parse(const Unit *s, qsizetype
                 return int(i);
         return int(len);
     };
-    // Room for a key a line: CR LF is one break, so the larger count is exact for CR LF files.
-    keys.reserve(size_t(std::max(std::count(s, s + n, Unit('\r')), std::count(s, s + n, Unit('\n'))) + 1));
+    keys.reserve(size_t(countLineFeeds(s, n) + 1));                 // a key a line: exact for CR LF files
     sections.push_back({0, 0, 0, 0, Section::Layout::Unknown, {}}); // keys before the first header
     bool prevNameEmpty = false, havePrev = false;
     qsizetype i = 0;
@@ -637,6 +650,27 @@ QStringList ProfileReader::SectionNames() const {
             names.append(name.toString());
     }
     return names;
+}
+
+void ProfileReader::ForEachRawKeyName(const QString &section,
+                                      const std::function<void(QStringView name)> &visit) const {
+    const Parsed &p = EnsureParsed();
+    if (p.source == Source::Unreadable)
+        return;
+    auto &parsed = const_cast<Parsed &>(p);
+    const Parsed::Section *sec = parsed.findSection(trimBlanks(cutAtNul(section)));
+    if (!sec)
+        return;
+    QString nameBuffer;
+    for (int k = sec->firstKey; k < sec->firstKey + sec->keyCount; ++k) {
+        const Parsed::Key &key = p.keys[k];
+        const Units name = p.keyName(key);
+        if (!key.hasValue() || name.isEmpty() || name[0] == u';')
+            continue;
+        const QStringView nameView = name.view(nameBuffer);
+        if (parsed.findKey(*sec, nameView) == &key)
+            visit(nameView);
+    }
 }
 
 void ProfileReader::ForEachRawKey(const QString &section,

@@ -43,6 +43,8 @@ public:
     // A copy of text that shares its characters with an equal short value this reader handed out
     // before: thousands of entries repeat the same few values.
     QString SharedString(QStringView text) const;
+    // ForEachRawKey for the names alone.
+    void ForEachRawKeyName(const QString &section, const std::function<void(QStringView name)> &visit) const;
     // What the file holds that no query reaches, to tell the user about it.
     struct Unreachable {
         QStringList RepeatedSections; // the name of each further copy of a section

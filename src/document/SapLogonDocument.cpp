@@ -49,7 +49,7 @@ void readOtherSections(const ProfileReader &reader, QList<tyEntry> &entries, tyO
         if (IsModelSection(name))
             continue;
         bool perEntry = count > 0;
-        reader.ForEachRawKey(name, [&](QStringView key, QStringView) {
+        reader.ForEachRawKeyName(name, [&](QStringView key) {
             const qsizetype n = ProfileReader::ItemNumber(key);
             perEntry = perEntry && n >= 1 && n <= count;
         });
@@ -130,26 +130,62 @@ void SapLogonDocument::LoadSapLogon(const QString &source) {
 
     // The model changes only once the file layer has succeeded, so a failed load leaves the
     // document (and the window showing it) as it was.
-    if (FileExists(path))
-        FLines.LoadFromFileBytes(path, file.Bytes, file.Error);
+    const bool exists = FileExists(path);
+    if (exists && !file.Error.isEmpty())
+        FLines.LoadFromFileBytes(path, file.Bytes, file.Error); // raises the read error
+
+    QList<tyEntry> loaded;
+    tyOtherContent other;
+    tyGlobal global;
+    QList<TProblem> problems;
+    {
+        const ProfileReader reader = ProfileReader::FromRead(path, file);
+        QStringList names;
+        reader.ReadSection(QStringLiteral("Description"), names);
+        const qsizetype count = names.size();
+        names.clear();
+        loaded.reserve(count);
+        const auto &sections = fieldSections();
+        for (qsizetype n = 1; n <= count; ++n) {
+            const QString key = QStringLiteral("Item") + QString::number(n);
+            tyEntry &e = loaded.emplace_back();
+            for (int f = 0; f < tyEntry::FieldCount; ++f)
+                e.field(f) = reader.ReadString(sections[f], key, QString());
+        }
+        readOtherSections(reader, loaded, other);
+        if (!import) {
+            other.ConfigurationKeys =
+                keptKeysOf(reader, QStringLiteral("Configuration"),
+                           {"SessManNewKey", "MessageServerTimeout", "WithWizard", "ConfirmDelete",
+                            "NoEditFunctionality", "SapguiHexdumpActivated", "SapguiTraceActivated",
+                            "SapguiTraceLevel", "SapguiNTCmdOpts"});
+            other.MSLastKeys = keptKeysOf(reader, QStringLiteral("MSLast"), {"MSLast"});
+            other.MSWinPosKeys = keptKeysOf(reader, QStringLiteral("MSWinPos"), {"NormX", "NormY"});
+            problems = CheckFile(reader, loaded.size());
+            const QString conf = QStringLiteral("Configuration");
+            tyConfiguration &c = global.Configuration;
+            c.SessManNewKey = reader.ReadInteger(conf, QStringLiteral("SessManNewKey"), 0);
+            c.MessageServerTimeout = reader.ReadInteger(conf, QStringLiteral("MessageServerTimeout"), 0);
+            c.WithWizard = reader.ReadBool(conf, QStringLiteral("WithWizard"), false);
+            c.ConfirmDelete = reader.ReadBool(conf, QStringLiteral("ConfirmDelete"), true);
+            c.NoEditFunctionality = reader.ReadBool(conf, QStringLiteral("NoEditFunctionality"), true);
+            c.SapguiHexdumpActivated = reader.ReadBool(conf, QStringLiteral("SapguiHexdumpActivated"), false);
+            c.SapguiTraceActivated = reader.ReadBool(conf, QStringLiteral("SapguiTraceActivated"), false);
+            c.SapguiTraceLevel = reader.ReadInteger(conf, QStringLiteral("SapguiTraceLevel"), 0);
+            c.SapguiNTCmdOpts = reader.ReadString(conf, QStringLiteral("SapguiNTCmdOpts"), QString());
+            global.MSLast.MSLast =
+                reader.ReadString(QStringLiteral("MSLast"), QStringLiteral("MSLast"), QString());
+            global.MSWinPos.NormX =
+                reader.ReadInteger(QStringLiteral("MSWinPos"), QStringLiteral("NormX"), 50);
+            global.MSWinPos.NormY =
+                reader.ReadInteger(QStringLiteral("MSWinPos"), QStringLiteral("NormY"), 50);
+        }
+    }
+    // The reader's records of every line are gone before the line store makes its own.
+    if (exists)
+        FLines.LoadFromFileBytes(path, file.Bytes, QString());
     else
         FLines.Clear();
-    const ProfileReader reader = ProfileReader::FromRead(path, file);
-
-    QStringList names;
-    reader.ReadSection(QStringLiteral("Description"), names);
-    const qsizetype count = names.size();
-    QList<tyEntry> loaded;
-    loaded.reserve(count);
-    const auto &sections = fieldSections();
-    for (qsizetype n = 1; n <= count; ++n) {
-        const QString key = QStringLiteral("Item") + QString::number(n);
-        tyEntry &e = loaded.emplace_back();
-        for (int f = 0; f < tyEntry::FieldCount; ++f)
-            e.field(f) = reader.ReadString(sections[f], key, QString());
-    }
-    tyOtherContent other;
-    readOtherSections(reader, loaded, other);
     FKnownPath = ResolvedFilePath(path);
     FKnownFile = known;
 
@@ -162,28 +198,9 @@ void SapLogonDocument::LoadSapLogon(const QString &source) {
         return;
     }
     FEntries = std::move(loaded);
-    other.ConfigurationKeys = keptKeysOf(reader, QStringLiteral("Configuration"),
-                                         {"SessManNewKey", "MessageServerTimeout", "WithWizard",
-                                          "ConfirmDelete", "NoEditFunctionality", "SapguiHexdumpActivated",
-                                          "SapguiTraceActivated", "SapguiTraceLevel", "SapguiNTCmdOpts"});
-    other.MSLastKeys = keptKeysOf(reader, QStringLiteral("MSLast"), {"MSLast"});
-    other.MSWinPosKeys = keptKeysOf(reader, QStringLiteral("MSWinPos"), {"NormX", "NormY"});
     FOther = std::move(other);
-    FFileProblems = CheckFile(reader, FEntries.size());
-    const QString conf = QStringLiteral("Configuration");
-    tyConfiguration &c = FGlobal.Configuration;
-    c.SessManNewKey = reader.ReadInteger(conf, QStringLiteral("SessManNewKey"), 0);
-    c.MessageServerTimeout = reader.ReadInteger(conf, QStringLiteral("MessageServerTimeout"), 0);
-    c.WithWizard = reader.ReadBool(conf, QStringLiteral("WithWizard"), false);
-    c.ConfirmDelete = reader.ReadBool(conf, QStringLiteral("ConfirmDelete"), true);
-    c.NoEditFunctionality = reader.ReadBool(conf, QStringLiteral("NoEditFunctionality"), true);
-    c.SapguiHexdumpActivated = reader.ReadBool(conf, QStringLiteral("SapguiHexdumpActivated"), false);
-    c.SapguiTraceActivated = reader.ReadBool(conf, QStringLiteral("SapguiTraceActivated"), false);
-    c.SapguiTraceLevel = reader.ReadInteger(conf, QStringLiteral("SapguiTraceLevel"), 0);
-    c.SapguiNTCmdOpts = reader.ReadString(conf, QStringLiteral("SapguiNTCmdOpts"), QString());
-    FGlobal.MSLast.MSLast = reader.ReadString(QStringLiteral("MSLast"), QStringLiteral("MSLast"), QString());
-    FGlobal.MSWinPos.NormX = reader.ReadInteger(QStringLiteral("MSWinPos"), QStringLiteral("NormX"), 50);
-    FGlobal.MSWinPos.NormY = reader.ReadInteger(QStringLiteral("MSWinPos"), QStringLiteral("NormY"), 50);
+    FFileProblems = std::move(problems);
+    FGlobal = global;
     FModified = false;
 }
 
@@ -217,7 +234,9 @@ void SapLogonDocument::BuildFileContent() {
 
     const auto &sections = fieldSections();
     const qsizetype count = FEntries.size();
-    qsizetype lines = FLines.Count() + (tyEntry::FieldCount + FOther.EntrySections.size()) * (count + 2);
+    qsizetype lines = FLines.Count() + (tyEntry::FieldCount + FOther.EntrySections.size()) * (count + 2) +
+                      FOther.ConfigurationKeys.size() + FOther.MSLastKeys.size() +
+                      FOther.MSWinPosKeys.size() + 32;
     for (const tyKeptSection &kept : FOther.Sections)
         lines += kept.Keys.size() + 2;
     FLines.Reserve(int(std::min<qsizetype>(lines, INT_MAX)));

@@ -100,31 +100,31 @@ constexpr quint64 kSliceStartLimit = quint64(1) << 40;
 constexpr quint32 kNoProp = 0;
 constexpr quint32 kOwedProp = 1;
 
-QByteArray MarkOf(TTextEncoding e) {
+QByteArrayView MarkOf(TTextEncoding e) {
     switch (e) {
     case TTextEncoding::Utf8:
-        return QByteArrayLiteral("\xEF\xBB\xBF");
+        return QByteArrayView("\xEF\xBB\xBF", 3);
     case TTextEncoding::Utf16LE:
-        return QByteArrayLiteral("\xFF\xFE");
+        return QByteArrayView("\xFF\xFE", 2);
     case TTextEncoding::Utf16BE:
-        return QByteArrayLiteral("\xFE\xFF");
+        return QByteArrayView("\xFE\xFF", 2);
     case TTextEncoding::Ansi:
         break;
     }
-    return QByteArray();
+    return QByteArrayView();
 }
 
-QByteArray LineBreakOf(TTextEncoding e) {
+QByteArrayView LineBreakOf(TTextEncoding e) {
     switch (e) {
     case TTextEncoding::Utf16LE:
-        return QByteArrayLiteral("\r\0\n\0");
+        return QByteArrayView("\r\0\n\0", 4);
     case TTextEncoding::Utf16BE:
-        return QByteArrayLiteral("\0\r\0\n");
+        return QByteArrayView("\0\r\0\n", 4);
     case TTextEncoding::Ansi:
     case TTextEncoding::Utf8:
         break;
     }
-    return QByteArrayLiteral("\r\n");
+    return QByteArrayView("\r\n", 2);
 }
 
 // Slices address 40 bits of buffer and 23 bits of line; a line beyond either owns its string.
@@ -136,8 +136,49 @@ quint64 SliceSpan(qsizetype start, qsizetype bytes) {
     return (quint64(start) << kSliceLengthBits) | quint64(bytes);
 }
 
-// Appends a + b to buf in codec. False, with buf as it was, when the text holds a tab, a line break
-// or a character the codec cannot carry as itself: those lines take the general path.
+// Writes part at d in codec E. False at a tab, a line break or a character E cannot carry as
+// itself: those lines take the general path.
+template <TTextEncoding E> bool EncodePart(char *&d, QStringView part) {
+    const char16_t *p = reinterpret_cast<const char16_t *>(part.data());
+    const qsizetype n = part.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i];
+        if (c < 0x20 && (c == u'\t' || c == u'\r' || c == u'\n'))
+            return false;
+        if constexpr (E == TTextEncoding::Ansi) {
+            const int byte = c < 0x80 ? int(c) : AnsiByteOf(c);
+            if (byte < 0)
+                return false;
+            *d++ = char(byte);
+        } else if constexpr (E == TTextEncoding::Utf16LE) {
+            *d++ = char(c & 0xFF);
+            *d++ = char(c >> 8);
+        } else if constexpr (E == TTextEncoding::Utf16BE) {
+            *d++ = char(c >> 8);
+            *d++ = char(c & 0xFF);
+        } else if (c < 0x80) {
+            *d++ = char(c);
+        } else if (c < 0x800) {
+            *d++ = char(0xC0 | (c >> 6));
+            *d++ = char(0x80 | (c & 0x3F));
+        } else if (!QChar::isSurrogate(c)) {
+            *d++ = char(0xE0 | (c >> 12));
+            *d++ = char(0x80 | ((c >> 6) & 0x3F));
+            *d++ = char(0x80 | (c & 0x3F));
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(p[i + 1])) {
+            const char32_t u = QChar::surrogateToUcs4(c, p[++i]);
+            *d++ = char(0xF0 | (u >> 18));
+            *d++ = char(0x80 | ((u >> 12) & 0x3F));
+            *d++ = char(0x80 | ((u >> 6) & 0x3F));
+            *d++ = char(0x80 | (u & 0x3F));
+        } else {
+            return false; // a lone surrogate has no UTF-8 form
+        }
+    }
+    return true;
+}
+
+// Appends a + b to buf in codec; false, with buf as it was, where EncodePart refuses.
 bool AppendEncoded(QByteArray &buf, TTextEncoding codec, QStringView a, QStringView b) {
     const qsizetype old = buf.size();
     const qsizetype most = (a.size() + b.size()) * 3;
@@ -145,58 +186,23 @@ bool AppendEncoded(QByteArray &buf, TTextEncoding codec, QStringView a, QStringV
         buf.reserve(std::max(old + most, buf.capacity() + buf.capacity() / 2));
     buf.resize(old + most);
     char *d = buf.data() + old;
-    auto fail = [&] {
-        buf.truncate(old);
-        return false;
-    };
-    for (QStringView part : {a, b}) {
-        const char16_t *p = reinterpret_cast<const char16_t *>(part.data());
-        const qsizetype n = part.size();
-        for (qsizetype i = 0; i < n; ++i) {
-            const char16_t c = p[i];
-            if (c == u'\t' || c == u'\r' || c == u'\n')
-                return fail();
-            switch (codec) {
-            case TTextEncoding::Ansi: {
-                const int byte = c < 0x80 ? int(c) : AnsiByteOf(c);
-                if (byte < 0)
-                    return fail();
-                *d++ = char(byte);
-                break;
-            }
-            case TTextEncoding::Utf16LE:
-                *d++ = char(c & 0xFF);
-                *d++ = char(c >> 8);
-                break;
-            case TTextEncoding::Utf16BE:
-                *d++ = char(c >> 8);
-                *d++ = char(c & 0xFF);
-                break;
-            case TTextEncoding::Utf8:
-                if (c < 0x80) {
-                    *d++ = char(c);
-                } else if (c < 0x800) {
-                    *d++ = char(0xC0 | (c >> 6));
-                    *d++ = char(0x80 | (c & 0x3F));
-                } else if (!QChar::isSurrogate(c)) {
-                    *d++ = char(0xE0 | (c >> 12));
-                    *d++ = char(0x80 | ((c >> 6) & 0x3F));
-                    *d++ = char(0x80 | (c & 0x3F));
-                } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(p[i + 1])) {
-                    const char32_t u = QChar::surrogateToUcs4(c, p[++i]);
-                    *d++ = char(0xF0 | (u >> 18));
-                    *d++ = char(0x80 | ((u >> 12) & 0x3F));
-                    *d++ = char(0x80 | ((u >> 6) & 0x3F));
-                    *d++ = char(0x80 | (u & 0x3F));
-                } else {
-                    return fail(); // a lone surrogate has no UTF-8 form
-                }
-                break;
-            }
-        }
+    bool ok = false;
+    switch (codec) {
+    case TTextEncoding::Ansi:
+        ok = EncodePart<TTextEncoding::Ansi>(d, a) && EncodePart<TTextEncoding::Ansi>(d, b);
+        break;
+    case TTextEncoding::Utf8:
+        ok = EncodePart<TTextEncoding::Utf8>(d, a) && EncodePart<TTextEncoding::Utf8>(d, b);
+        break;
+    case TTextEncoding::Utf16LE:
+        ok = EncodePart<TTextEncoding::Utf16LE>(d, a) && EncodePart<TTextEncoding::Utf16LE>(d, b);
+        break;
+    case TTextEncoding::Utf16BE:
+        ok = EncodePart<TTextEncoding::Utf16BE>(d, a) && EncodePart<TTextEncoding::Utf16BE>(d, b);
+        break;
     }
-    buf.truncate(d - buf.constData());
-    return true;
+    buf.truncate(ok ? d - buf.constData() : old);
+    return ok;
 }
 
 // Length in UTF-16 units of valid UTF-8, or -1 where the text is not plainly valid: then the whole
@@ -362,10 +368,10 @@ bool TCodeMemoStrings::AppendSlice(QStringView a, QStringView b) {
         return false;
     if (FBuffer.isEmpty()) {
         FBufferCodec = Encoding();
-        FBuffer = MarkOf(FBufferCodec);
+        FBuffer = MarkOf(FBufferCodec).toByteArray();
     }
     const qsizetype before = FBuffer.size();
-    if (before > MarkOf(FBufferCodec).size())
+    if (!FSpans.empty())
         FBuffer += LineBreakOf(FBufferCodec);
     const qsizetype start = FBuffer.size();
     if (!AppendEncoded(FBuffer, FBufferCodec, a, b)) {
@@ -772,57 +778,24 @@ bool TCodeMemoStrings::AdoptBytes(const QByteArray &bytes, TTextEncoding encodin
     FBufferAppendable = false;
     FBufferCodec = encoding;
     const auto *s = reinterpret_cast<const unsigned char *>(bytes.constData());
-    const int step = wide ? 2 : 1;
-    auto unit = [&](qsizetype i) -> char16_t {
-        if (!wide)
-            return s[i];
-        return encoding == TTextEncoding::Utf16LE ? char16_t(s[i] | (s[i + 1] << 8))
-                                                  : char16_t((s[i] << 8) | s[i + 1]);
-    };
-    // Room for the lines: CR LF is one break, so the larger count is exact for CR LF files.
-    qsizetype crs = 0, lfs = 0;
-    for (qsizetype i = mark; i < n; i += step) {
-        const char16_t c = unit(i);
-        crs += c == u'\r';
-        lfs += c == u'\n';
-    }
-    const qsizetype lines = std::max(crs, lfs) + 1;
-    FSpans.reserve(size_t(lines));
-    FListLengths.reserve(lines);
     const int tabSize = TabSize();
-    qsizetype i = mark;
-    while (i < n) {
-        const qsizetype start = i;
-        bool tab = false;
-        for (; i < n; i += step) {
-            const char16_t c = unit(i);
-            if (c == u'\r' || c == u'\n')
-                break;
-            tab |= c == u'\t';
-        }
-        const qsizetype size = i - start;
-        qsizetype length = size / step;
+    // One line of size bytes at start; false when the text is not plain UTF-8 after all.
+    auto addLine = [&](qsizetype start, qsizetype size, bool tab) {
+        qsizetype length = wide ? size / 2 : size;
         if (encoding == TTextEncoding::Utf8) {
             length = Utf16LengthOfValidUtf8(s + start, size);
-            if (length < 0) {
-                ResetText();
+            if (length < 0)
                 return false;
-            }
         }
         if (tab || !FitsSlice(start, size) || length > INT_MAX) {
             QString line;
-            switch (FBufferCodec) {
-            case TTextEncoding::Utf8:
-                line = QString::fromUtf8(bytes.constData() + start, size);
-                break;
-            case TTextEncoding::Ansi:
-                line = DecodeAnsi(QByteArrayView(bytes.constData() + start, size));
-                break;
-            case TTextEncoding::Utf16LE:
-            case TTextEncoding::Utf16BE:
-                line = DecodeUtf16(bytes.constData() + start, size, FBufferCodec == TTextEncoding::Utf16BE);
-                break;
-            }
+            const char *p = bytes.constData() + start;
+            if (encoding == TTextEncoding::Utf8)
+                line = QString::fromUtf8(p, size);
+            else if (encoding == TTextEncoding::Ansi)
+                line = DecodeAnsi(QByteArrayView(p, size));
+            else
+                line = DecodeUtf16(p, size, encoding == TTextEncoding::Utf16BE);
             if (tab)
                 line = ExpandTabs(line, tabSize);
             const int expanded = int(line.size());
@@ -830,10 +803,63 @@ bool TCodeMemoStrings::AdoptBytes(const QByteArray &bytes, TTextEncoding encodin
         } else {
             PushLine(SliceSpan(start, size), int(length));
         }
+        return true;
+    };
+    if (!wide) {
+        // Room for the lines: one a LF, exact for CR LF files.
+        qsizetype lfs = 0;
+        for (const char *q = bytes.constData() + mark, *end = bytes.constData() + n;
+             (q = static_cast<const char *>(memchr(q, '\n', size_t(end - q)))) != nullptr; ++q)
+            ++lfs;
+        FSpans.reserve(size_t(lfs + 1));
+        FListLengths.reserve(lfs + 1);
+        qsizetype i = mark;
+        while (i < n) {
+            const qsizetype start = i;
+            bool tab = false;
+            for (; i < n; ++i) {
+                const unsigned char c = s[i];
+                if (c > '\r')
+                    continue;
+                if (c == '\r' || c == '\n')
+                    break;
+                tab |= c == '\t';
+            }
+            if (!addLine(start, i - start, tab)) {
+                ResetText();
+                return false;
+            }
+            if (i < n && s[i] == '\r')
+                ++i;
+            if (i < n && s[i] == '\n')
+                ++i;
+        }
+        return true;
+    }
+    const bool little = encoding == TTextEncoding::Utf16LE;
+    auto unit = [&](qsizetype i) -> char16_t {
+        return little ? char16_t(s[i] | (s[i + 1] << 8)) : char16_t((s[i] << 8) | s[i + 1]);
+    };
+    qsizetype lfs = 0;
+    for (qsizetype i = mark; i < n; i += 2)
+        lfs += unit(i) == u'\n';
+    FSpans.reserve(size_t(lfs + 1));
+    FListLengths.reserve(lfs + 1);
+    qsizetype i = mark;
+    while (i < n) {
+        const qsizetype start = i;
+        bool tab = false;
+        for (; i < n; i += 2) {
+            const char16_t c = unit(i);
+            if (c == u'\r' || c == u'\n')
+                break;
+            tab |= c == u'\t';
+        }
+        addLine(start, i - start, tab);
         if (i < n && unit(i) == u'\r')
-            i += step;
+            i += 2;
         if (i < n && unit(i) == u'\n')
-            i += step;
+            i += 2;
     }
     return true;
 }
@@ -892,7 +918,7 @@ TTextEncoding TCodeMemoStrings::Encoding() const {
 // them, as after a generation or the load of such a file: then saving copies nothing.
 bool TCodeMemoStrings::BufferIsEncodedText() const {
     const TTextEncoding target = Encoding();
-    const QByteArray mark = MarkOf(target), lineBreak = LineBreakOf(target);
+    const QByteArrayView mark = MarkOf(target), lineBreak = LineBreakOf(target);
     if (FSpans.empty() || FBufferCodec != target || !FBuffer.startsWith(mark))
         return false;
     qsizetype expect = mark.size();
@@ -903,7 +929,7 @@ bool TCodeMemoStrings::BufferIsEncodedText() const {
         const qsizetype start = qsizetype(span >> kSliceLengthBits);
         if (line > 0) {
             if (start != expect + lineBreak.size() ||
-                memcmp(FBuffer.constData() + expect, lineBreak.constData(), size_t(lineBreak.size())) != 0)
+                memcmp(FBuffer.constData() + expect, lineBreak.data(), size_t(lineBreak.size())) != 0)
                 return false;
         } else if (start != expect) {
             return false;
@@ -921,9 +947,9 @@ QByteArray TCodeMemoStrings::EncodedText() const {
     qsizetype chars = 0;
     for (const int l : FListLengths)
         chars += l + 2;
-    QByteArray out = MarkOf(target);
+    QByteArray out = MarkOf(target).toByteArray();
     out.reserve(wide ? 2 * chars + 2 : chars + chars / 8 + 3);
-    const QByteArray lineBreak = LineBreakOf(target);
+    const QByteArrayView lineBreak = LineBreakOf(target);
     for (size_t line = 0; line < FSpans.size(); ++line) {
         if (line > 0)
             out += lineBreak;

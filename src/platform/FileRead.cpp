@@ -21,7 +21,7 @@ TFileRead ReadWholeFile(const QString &path) {
     // of two. Whatever the size did not tell (a file still growing, a pipe) follows.
     const qint64 size = f.size();
     if (size > 0) {
-        r.Bytes.resize(size);
+        r.Bytes = QByteArray(size, Qt::Uninitialized); // resize would round up to a power of two
         const qint64 got = f.read(r.Bytes.data(), size);
         r.Bytes.truncate(got < 0 ? 0 : got);
     }
