@@ -31,9 +31,15 @@ QString asSaved(const QString &text, int tabSize) {
     return s.left(2047);
 }
 
-// Kept values are written as they were read, only Tabs become spaces on the way.
+// Kept values are written as they were read, only Tabs become spaces on the way, and a value
+// with blank ends (where a NUL cut its line) is quoted so that the reader keeps them.
 QString asSavedRaw(const QString &text, int tabSize) {
-    return text.contains(u'\t') ? QString(text).replace(u'\t', QString(tabSize, u' ')) : text;
+    const qsizetype stored = text.size() + (tabSize - 1) * text.count(u'\t');
+    QString s = text.contains(u'\t') ? QString(text).replace(u'\t', QString(tabSize, u' ')) : text;
+    auto blank = [](QChar c) { return (c >= u'\t' && c <= u'\r') || c == u'\x1A' || c == u' '; };
+    if (!s.isEmpty() && (blank(s.front()) || blank(s.back())))
+        s = u'"' + s + (stored >= 2047 ? QStringLiteral("\"\"") : QStringLiteral("\""));
+    return s;
 }
 
 // The kept sections and keys, and each entry's values of the further entry sections.

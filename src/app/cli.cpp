@@ -9,12 +9,22 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
 
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <map>
+#include <memory>
+
+// Under a sanitizer the process frees everything, so that the leak check sees the whole program.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define SAPLOGON_SANITIZED 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(leak_sanitizer) || __has_feature(memory_sanitizer) ||  \
+    __has_feature(thread_sanitizer)
+#define SAPLOGON_SANITIZED 1
+#endif
+#endif
 
 namespace {
 constexpr int kOk = 0;
@@ -67,12 +77,12 @@ struct Command {
     std::function<int(const QStringList &)> run;
 };
 
-void out(const QByteArray &bytes) {
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+void out(QByteArrayView bytes) {
+    std::fwrite(bytes.data(), 1, size_t(bytes.size()), stdout);
 }
 
 void outLine(const QString &text) {
-    out(text.toUtf8() + '\n');
+    out(QByteArray(text.toUtf8() + '\n'));
 }
 
 // Scripts read a file that is not there as empty, as SAP Logon does; anything else that
@@ -111,10 +121,110 @@ struct LoadedDocument {
     }
 };
 
-// JSON in the order of the file's sections (a JSON object of Qt would sort the names).
-QByteArray jsonString(const QString &text) {
-    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
-    return array.mid(1, array.size() - 2);
+// The document of the command outlives it: main ends the process without taking a large
+// document apart piece by piece.
+std::unique_ptr<LoadedDocument> &keptDocument() {
+    static std::unique_ptr<LoadedDocument> document;
+    return document;
+}
+
+LoadedDocument &loadDocument(const QString &path) {
+    keptDocument().reset();
+    keptDocument() = std::make_unique<LoadedDocument>(path);
+    return *keptDocument();
+}
+
+// Output gathered in pieces and written in large blocks, so that a large document is never held
+// as one text.
+class TOutput {
+public:
+    ~TOutput() { flush(); }
+    TOutput &operator<<(QByteArrayView bytes) {
+        FBuffer.append(bytes);
+        if (FBuffer.size() >= kBlock)
+            flush();
+        return *this;
+    }
+    TOutput &operator<<(qint64 n) { return *this << QByteArray::number(n); }
+    void flush() {
+        out(FBuffer);
+        FBuffer.clear();
+    }
+    QByteArray &buffer() { return FBuffer; }
+
+private:
+    static constexpr qsizetype kBlock = 1 << 16;
+    QByteArray FBuffer;
+};
+
+char hexDigit(unsigned v) {
+    return char(v < 10 ? '0' + v : 'a' + v - 10);
+}
+
+// A JSON string as QJsonDocument writes it: quotes, "\\" and the C0 controls escaped (short
+// forms where JSON has them), the rest as UTF-8, a lone surrogate as "\uXXXX".
+void appendJsonString(QByteArray &j, QStringView text) {
+    j.append('"');
+    const char16_t *p = reinterpret_cast<const char16_t *>(text.utf16());
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t c = p[i];
+        if (c >= 0x20 && c < 0x80 && c != u'"' && c != u'\\') {
+            j.append(char(c));
+        } else if (c < 0x80) {
+            j.append('\\');
+            switch (c) {
+            case u'"':
+                j.append('"');
+                break;
+            case u'\\':
+                j.append('\\');
+                break;
+            case 0x08:
+                j.append('b');
+                break;
+            case 0x0C:
+                j.append('f');
+                break;
+            case 0x0A:
+                j.append('n');
+                break;
+            case 0x0D:
+                j.append('r');
+                break;
+            case 0x09:
+                j.append('t');
+                break;
+            default:
+                j.append("u00").append(hexDigit(c >> 4)).append(hexDigit(c & 0xF));
+            }
+        } else if (c < 0x800) {
+            j.append(char(0xC0 | (c >> 6))).append(char(0x80 | (c & 0x3F)));
+        } else if (!QChar::isSurrogate(c)) {
+            j.append(char(0xE0 | (c >> 12)))
+                .append(char(0x80 | ((c >> 6) & 0x3F)))
+                .append(char(0x80 | (c & 0x3F)));
+        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(p[i + 1])) {
+            const char32_t u = QChar::surrogateToUcs4(c, p[++i]);
+            j.append(char(0xF0 | (u >> 18)))
+                .append(char(0x80 | ((u >> 12) & 0x3F)))
+                .append(char(0x80 | ((u >> 6) & 0x3F)))
+                .append(char(0x80 | (u & 0x3F)));
+        } else {
+            j.append("\\u")
+                .append(hexDigit((c >> 12) & 0xF))
+                .append(hexDigit((c >> 8) & 0xF))
+                .append(hexDigit((c >> 4) & 0xF))
+                .append(hexDigit(c & 0xF));
+        }
+    }
+    j.append('"');
+}
+
+QByteArray jsonString(QStringView text) {
+    QByteArray j;
+    appendJsonString(j, text);
+    return j;
 }
 
 // {"name": "value", ...} of kept keys, in their order.
@@ -125,52 +235,59 @@ QByteArray keysJson(const QList<tyKeptKey> &keys) {
     return j + '}';
 }
 
-QByteArray entriesJson(const SapLogonDocument &doc) {
+// JSON in the order of the file's sections (a JSON object of Qt would sort the names), written
+// as it is made.
+void writeEntriesJson(const SapLogonDocument &doc) {
     const tyOtherContent &other = doc.FOther;
-    QByteArray j = "{\n  \"FSapLogon\": " + jsonString(doc.FSapLogon) + ",\n  \"FEntries\": [";
+    TOutput o;
+    o << "{\n  \"FSapLogon\": " << jsonString(doc.FSapLogon) << ",\n  \"FEntries\": [";
     for (qsizetype n = 0; n < doc.FEntries.size(); ++n) {
         const tyEntry &e = doc.FEntries[n];
+        QByteArray &j = o.buffer();
         j += n ? ",\n    {" : "\n    {";
-        for (int f = 0; f < tyEntry::FieldCount; ++f)
-            j += QByteArray(f ? ", " : "") + '"' + EntryFieldNames[f] + "\": " + jsonString(e.field(f));
+        for (int f = 0; f < tyEntry::FieldCount; ++f) {
+            j.append(f ? ", \"" : "\"").append(EntryFieldNames[f]).append("\": ");
+            appendJsonString(j, e.field(f));
+        }
         // Values of the further entry sections; a section where the entry has no key is left out.
         j += ", \"Other\": {";
         bool first = true;
         for (qsizetype s = 0; s < e.Other.size() && s < other.EntrySections.size(); ++s) {
             if (!e.Other[s])
                 continue;
-            j += QByteArray(first ? "" : ", ") + jsonString(other.EntrySections[s]) + ": " +
-                 jsonString(*e.Other[s]);
+            if (!first)
+                j += ", ";
+            appendJsonString(j, other.EntrySections[s]);
+            j += ": ";
+            appendJsonString(j, *e.Other[s]);
             first = false;
         }
-        j += "}}";
+        o << "}}";
     }
-    j += doc.FEntries.isEmpty() ? "],\n" : "\n  ],\n";
+    o << (doc.FEntries.isEmpty() ? "],\n" : "\n  ],\n");
     const tyConfiguration &c = doc.FGlobal.Configuration;
-    auto flag = [](bool b) { return QByteArray(b ? "true" : "false"); };
-    j += "  \"FGlobal\": {\n    \"Configuration\": {\"SessManNewKey\": " +
-         QByteArray::number(c.SessManNewKey) +
-         ", \"MessageServerTimeout\": " + QByteArray::number(c.MessageServerTimeout) +
-         ", \"WithWizard\": " + flag(c.WithWizard) + ", \"ConfirmDelete\": " + flag(c.ConfirmDelete) +
-         ", \"NoEditFunctionality\": " + flag(c.NoEditFunctionality) +
-         ", \"SapguiHexdumpActivated\": " + flag(c.SapguiHexdumpActivated) +
-         ", \"SapguiTraceActivated\": " + flag(c.SapguiTraceActivated) +
-         ", \"SapguiTraceLevel\": " + QByteArray::number(c.SapguiTraceLevel) +
-         ", \"SapguiNTCmdOpts\": " + jsonString(c.SapguiNTCmdOpts) +
-         "},\n    \"MSLast\": {\"MSLast\": " + jsonString(doc.FGlobal.MSLast.MSLast) +
-         "},\n    \"MSWinPos\": {\"NormX\": " + QByteArray::number(doc.FGlobal.MSWinPos.NormX) +
-         ", \"NormY\": " + QByteArray::number(doc.FGlobal.MSWinPos.NormY) + "}\n  },\n";
-    j += "  \"FOther\": {\n    \"EntrySections\": [";
+    auto flag = [](bool b) { return b ? "true" : "false"; };
+    o << "  \"FGlobal\": {\n    \"Configuration\": {\"SessManNewKey\": " << qint64(c.SessManNewKey)
+      << ", \"MessageServerTimeout\": " << qint64(c.MessageServerTimeout)
+      << ", \"WithWizard\": " << flag(c.WithWizard) << ", \"ConfirmDelete\": " << flag(c.ConfirmDelete)
+      << ", \"NoEditFunctionality\": " << flag(c.NoEditFunctionality)
+      << ", \"SapguiHexdumpActivated\": " << flag(c.SapguiHexdumpActivated)
+      << ", \"SapguiTraceActivated\": " << flag(c.SapguiTraceActivated)
+      << ", \"SapguiTraceLevel\": " << qint64(c.SapguiTraceLevel)
+      << ", \"SapguiNTCmdOpts\": " << jsonString(c.SapguiNTCmdOpts)
+      << "},\n    \"MSLast\": {\"MSLast\": " << jsonString(doc.FGlobal.MSLast.MSLast)
+      << "},\n    \"MSWinPos\": {\"NormX\": " << qint64(doc.FGlobal.MSWinPos.NormX)
+      << ", \"NormY\": " << qint64(doc.FGlobal.MSWinPos.NormY) << "}\n  },\n";
+    o << "  \"FOther\": {\n    \"EntrySections\": [";
     for (qsizetype s = 0; s < other.EntrySections.size(); ++s)
-        j += QByteArray(s ? ", " : "") + jsonString(other.EntrySections[s]);
-    j += "],\n    \"Configuration\": " + keysJson(other.ConfigurationKeys) +
-         ",\n    \"MSLast\": " + keysJson(other.MSLastKeys) +
-         ",\n    \"MSWinPos\": " + keysJson(other.MSWinPosKeys) + ",\n    \"Sections\": {";
+        o << (s ? ", " : "") << jsonString(other.EntrySections[s]);
+    o << "],\n    \"Configuration\": " << keysJson(other.ConfigurationKeys)
+      << ",\n    \"MSLast\": " << keysJson(other.MSLastKeys)
+      << ",\n    \"MSWinPos\": " << keysJson(other.MSWinPosKeys) << ",\n    \"Sections\": {";
     for (qsizetype s = 0; s < other.Sections.size(); ++s)
-        j += QByteArray(s ? ",\n      " : "\n      ") + jsonString(other.Sections[s].Name) + ": " +
-             keysJson(other.Sections[s].Keys);
-    j += other.Sections.isEmpty() ? "}\n  }\n}\n" : "\n    }\n  }\n}\n";
-    return j;
+        o << (s ? ",\n      " : "\n      ") << jsonString(other.Sections[s].Name) << ": "
+          << keysJson(other.Sections[s].Keys);
+    o << (other.Sections.isEmpty() ? "}\n  }\n}\n" : "\n    }\n  }\n}\n");
 }
 
 void printEntries(const SapLogonDocument &doc) {
@@ -221,10 +338,11 @@ QByteArray problemsJson(const QList<TProblem> &problems) {
     return j + (problems.isEmpty() ? "]\n" : "\n]\n");
 }
 
-// Regenerates and saves with backup; reports where the previous file went.
+// Regenerates and saves with backup; reports where the previous file went. The process ends
+// next, so the document does not read back what it wrote, as the window's would.
 void saveRegenerated(SapLogonDocument &doc) {
     doc.BuildFileContent();
-    const QString backup = doc.Save();
+    const QString backup = doc.SaveWithBackup();
     if (!backup.isEmpty())
         std::fprintf(stderr, "%s\n", qPrintable(QStringLiteral("previous file kept as %1").arg(backup)));
 }
@@ -272,9 +390,9 @@ const std::map<QString, Command> &commands() {
          {1, 1,
           [](const QStringList &a) {
               requireExisting(a[0]);
-              LoadedDocument d(a[0]);
+              LoadedDocument &d = loadDocument(a[0]);
               if (a.value(1) == QStringLiteral("--json"))
-                  out(entriesJson(d.doc));
+                  writeEntriesJson(d.doc);
               else
                   printEntries(d.doc);
               return kOk;
@@ -283,7 +401,7 @@ const std::map<QString, Command> &commands() {
          {1, 1,
           [](const QStringList &a) {
               requireExisting(a[0]);
-              LoadedDocument d(a[0]);
+              LoadedDocument &d = loadDocument(a[0]);
               d.doc.BuildFileContent();
               out(d.view.Lines().EncodedText());
               return kOk;
@@ -292,7 +410,7 @@ const std::map<QString, Command> &commands() {
          {1, 1,
           [](const QStringList &a) {
               requireExisting(a[0]);
-              LoadedDocument d(a[0]);
+              LoadedDocument &d = loadDocument(a[0]);
               saveRegenerated(d.doc);
               return kOk;
           }}},
@@ -302,7 +420,7 @@ const std::map<QString, Command> &commands() {
               requireExisting(a[1]);
               const ProfileReader target(a[0]);
               requireReadable(target, a[0]);
-              LoadedDocument d(a[0]);
+              LoadedDocument &d = loadDocument(a[0]);
               const qsizetype before = d.doc.FEntries.size();
               d.doc.LoadSapLogon(a[1]);
               // The import form adopts the other file; the result belongs to FILE, in FILE's
@@ -320,7 +438,7 @@ const std::map<QString, Command> &commands() {
          {1, 1,
           [](const QStringList &a) {
               requireExisting(a[0]);
-              LoadedDocument d(a[0]);
+              LoadedDocument &d = loadDocument(a[0]);
               const QList<TProblem> problems = CheckDocument(d.doc);
               if (a.value(1) == QStringLiteral("--json"))
                   out(problemsJson(problems));
@@ -333,7 +451,7 @@ const std::map<QString, Command> &commands() {
          {1, 1,
           [](const QStringList &a) {
               requireExisting(a[0]);
-              LoadedDocument d(a[0]);
+              LoadedDocument &d = loadDocument(a[0]);
               d.doc.RenumberSessManKeys();
               saveRegenerated(d.doc);
               return kOk;
@@ -414,7 +532,14 @@ int main(int argc, char **argv) {
     try {
         const int rc = run(args);
         std::fflush(stdout);
-        return std::ferror(stdout) ? kError : rc;
+        const int status = std::ferror(stdout) ? kError : rc;
+#ifndef SAPLOGON_SANITIZED
+        // All is written; the system takes the memory back at once, which taking a large
+        // document apart first would only delay.
+        std::fflush(stderr);
+        std::quick_exit(status);
+#endif
+        return status;
     } catch (const UsageError &e) {
         std::fprintf(stderr, "saplogon-ini: %s\nTry 'saplogon-ini --help'.\n", qPrintable(e.message));
         return kUsage;

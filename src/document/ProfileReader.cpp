@@ -5,7 +5,9 @@
 #include "platform/StrToInt.h"
 
 #include <QHash>
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -18,26 +20,78 @@ inline char16_t foldAscii(char16_t c) {
     return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
 }
 
-bool equalsIgnoringAsciiCase(QStringView a, QStringView b) {
+// A stretch of the parsed text as the API sees its characters: decoded UTF-16, or the bytes of an
+// ANSI file, where each byte is one character.
+struct Units {
+    const char16_t *wide = nullptr;
+    const unsigned char *narrow = nullptr;
+    qsizetype n = 0;
+
+    qsizetype size() const { return n; }
+    bool isEmpty() const { return n == 0; }
+    char16_t operator[](qsizetype i) const {
+        if (wide)
+            return wide[i];
+        const unsigned char b = narrow[i];
+        return b < 0x80 ? char16_t(b) : DecodeAnsiByte(b);
+    }
+    char16_t back() const { return (*this)[n - 1]; }
+    Units mid(qsizetype pos, qsizetype len = -1) const {
+        Units u = *this;
+        if (len < 0 || pos + len > n)
+            len = n - pos;
+        u.n = len;
+        if (wide)
+            u.wide += pos;
+        else
+            u.narrow += pos;
+        return u;
+    }
+    Units left(qsizetype len) const { return mid(0, std::min(len, n)); }
+    QString toString() const {
+        if (wide)
+            return QString(reinterpret_cast<const QChar *>(wide), n);
+        return DecodeAnsi(QByteArrayView(narrow, n));
+    }
+    // The text as a view, decoded into buffer when it is not UTF-16 already.
+    QStringView view(QString &buffer) const {
+        if (wide)
+            return QStringView(wide, n);
+        buffer.resize(n);
+        char16_t *d = reinterpret_cast<char16_t *>(buffer.data());
+        for (qsizetype i = 0; i < n; ++i)
+            d[i] = (*this)[i];
+        return buffer;
+    }
+};
+
+inline char16_t unitOf(QChar c) {
+    return c.unicode();
+}
+inline char16_t unitOf(char16_t c) {
+    return c;
+}
+
+template <class A, class B> bool equalsIgnoringAsciiCase(const A &a, const B &b) {
     if (a.size() != b.size())
         return false;
     for (qsizetype i = 0; i < a.size(); ++i)
-        if (foldAscii(a[i].unicode()) != foldAscii(b[i].unicode()))
+        if (foldAscii(unitOf(a[i])) != foldAscii(unitOf(b[i])))
             return false;
     return true;
 }
 
-QString foldedName(QStringView s) {
+template <class S> QString foldedName(const S &s) {
     QString out(s.size(), Qt::Uninitialized);
     for (qsizetype i = 0; i < s.size(); ++i)
-        out[i] = QChar(foldAscii(s[i].unicode()));
+        out[i] = QChar(foldAscii(unitOf(s[i])));
     return out;
 }
 
-size_t hashIgnoringAsciiCase(QStringView s) {
+template <class S> size_t hashIgnoringAsciiCase(const S &s) {
     size_t h = 1469598103934665603ull;
-    for (QChar c : s)
-        h = (h ^ foldAscii(c.unicode())) * 1099511628211ull;
+    for (qsizetype i = 0; i < s.size(); ++i)
+        h = (h ^ foldAscii(unitOf(s[i]))) * 1099511628211ull;
     // The multiplications only carry upwards; fold the high bits into the low ones used as slot.
     h ^= h >> 33;
     h *= 0xff51afd7ed558ccdull;
@@ -52,14 +106,13 @@ QStringView cutAtNul(QStringView s) {
 }
 
 // n for "Item<n>" in any letter case, n in decimal without sign or leading zero; else 0.
-qsizetype itemNumber(QStringView s) {
-    if (s.size() < 5 || s.size() > 14 || foldAscii(s[0].unicode()) != u'i' ||
-        foldAscii(s[1].unicode()) != u't' || foldAscii(s[2].unicode()) != u'e' ||
-        foldAscii(s[3].unicode()) != u'm' || s[4] == u'0')
+template <class S> qsizetype itemNumber(const S &s) {
+    if (s.size() < 5 || s.size() > 14 || foldAscii(unitOf(s[0])) != u'i' || foldAscii(unitOf(s[1])) != u't' ||
+        foldAscii(unitOf(s[2])) != u'e' || foldAscii(unitOf(s[3])) != u'm' || unitOf(s[4]) == u'0')
         return 0;
     qsizetype n = 0;
     for (qsizetype i = 4; i < s.size(); ++i) {
-        const char16_t c = s[i].unicode();
+        const char16_t c = unitOf(s[i]);
         if (c < u'0' || c > u'9')
             return 0;
         n = n * 10 + (c - u'0');
@@ -163,26 +216,45 @@ QString decodeProfileText(const QByteArray &b) {
 // matching quotes is dropped, and the copy keeps 2047 characters. When the text without its
 // opening quote fills the buffer, the API drops the last copied character instead of the
 // closing quote; kept, because SAP Logon reads such a value the same way.
-QString copyEntry(QStringView v) {
+Units copyEntry(Units v) {
     constexpr qsizetype kBuffer = 2048;
     bool quoted = false;
     if (v.size() >= 2 && (v[0] == u'"' || v[0] == u'\'') && v.back() == v[0]) {
         quoted = true;
         v = v.mid(1);
     }
-    QStringView out = v.left(kBuffer - 1);
+    Units out = v.left(kBuffer - 1);
     if (quoted && kBuffer >= v.size())
-        out.chop(1);
-    return out.toString();
+        out.n -= 1;
+    return out;
+}
+
+qsizetype countLineFeeds(const unsigned char *s, qsizetype n) {
+    qsizetype count = 0;
+    for (const void *q = s;
+         (q = memchr(q, '\n', size_t(s + n - static_cast<const unsigned char *>(q)))) != nullptr;
+         q = static_cast<const unsigned char *>(q) + 1)
+        ++count;
+    return count;
+}
+
+qsizetype countLineFeeds(const char16_t *s, qsizetype n) {
+    return QStringView(s, n).count(u'\n');
+}
+
+Units unitsOf(QStringView s) {
+    return Units{reinterpret_cast<const char16_t *>(s.utf16()), nullptr, s.size()};
 }
 } // namespace
 
 struct ProfileReader::Parsed {
+    // A file of many short lines has millions of these. Where a value starts is found again
+    // when it is read: after the line's first '=' and the blanks that follow.
     struct Key {
         qsizetype nameStart;
-        qsizetype valueStart; // -1: the line has no '='
-        int nameLen;          // up to the first NUL
-        int valueLen;         // up to the first NUL
+        int nameLen;  // up to the first NUL
+        int valueLen; // up to the first NUL; -1: the line has no '='
+        bool hasValue() const { return valueLen >= 0; }
     };
     struct Section {
         qsizetype nameStart;
@@ -196,6 +268,10 @@ struct ProfileReader::Parsed {
 
     Source source = Source::Missing;
     QString error;
+    // The text: an ANSI file keeps its own bytes, one character each, which saves decoding it
+    // and holding it twice as large; any other is decoded.
+    bool narrow = false;
+    QByteArray bytes;
     QString text;
     std::vector<Key> keys;
     std::vector<Section> sections;
@@ -208,27 +284,59 @@ struct ProfileReader::Parsed {
     };
     std::array<Recent, 32> recent;
     size_t nextRecent = 0;
+    // Short values repeat across thousands of entries ("0", "1100", an origin): the last string
+    // made for each slot is handed out again instead of a new copy.
+    static constexpr qsizetype kSharedValueMax = 64;
+    static constexpr size_t kSharedSlots = 4096;
+    std::vector<QString> sharedValues;
     const Section *findSectionOfQuery(const QString &query);
 
-    QStringView view(qsizetype start, int len) const { return QStringView(text).mid(start, len); }
-    QStringView keyName(const Key &k) const { return view(k.nameStart, k.nameLen); }
-    QStringView sectionName(const Section &s) const { return view(s.nameStart, s.nameLen); }
+    Units view(qsizetype start, qsizetype len) const {
+        if (narrow)
+            return Units{nullptr, reinterpret_cast<const unsigned char *>(bytes.constData()) + start, len};
+        return Units{reinterpret_cast<const char16_t *>(text.utf16()) + start, nullptr, len};
+    }
+    Units keyName(const Key &k) const { return view(k.nameStart, k.nameLen); }
+    Units keyValue(const Key &k) const {
+        if (k.valueLen <= 0)
+            return view(k.nameStart, 0);
+        qsizetype v = k.nameStart;
+        if (narrow) {
+            const char *s = bytes.constData();
+            while (s[v] != '=')
+                ++v;
+            ++v;
+            while (isBlank(uchar(s[v])))
+                ++v;
+        } else {
+            const QChar *s = text.constData();
+            while (s[v] != u'=')
+                ++v;
+            ++v;
+            while (isBlank(s[v].unicode()))
+                ++v;
+        }
+        return view(v, k.valueLen);
+    }
+    Units sectionName(const Section &s) const { return view(s.nameStart, s.nameLen); }
 
-    void parse();
-    const Section *findSection(QStringView name) const;
+    template <class Unit> void parse(const Unit *s, qsizetype n);
+    template <class S> const Section *findSection(const S &name) const;
     const Key *findKey(const Section &s, QStringView name);
     bool isNumberedItems(const Section &s) const;
+    QString valueString(Units v);
 };
 
-void ProfileReader::Parsed::parse() {
-    const char16_t *s = reinterpret_cast<const char16_t *>(text.constData());
-    const qsizetype n = text.size();
+// Line structure is all ASCII, and an ANSI byte is a character of its own value when it is
+// ASCII and never one of these when it is not: the same scan serves bytes and UTF-16.
+template <class Unit> void ProfileReader::Parsed::parse(const Unit *s, qsizetype n) {
     auto nulCut = [&](qsizetype start, qsizetype len) {
         for (qsizetype i = 0; i < len; ++i)
             if (s[start + i] == 0)
                 return int(i);
         return int(len);
     };
+    keys.reserve(size_t(countLineFeeds(s, n) + 1));                 // a key a line: exact for CR LF files
     sections.push_back({0, 0, 0, 0, Section::Layout::Unknown, {}}); // keys before the first header
     bool prevNameEmpty = false, havePrev = false;
     qsizetype i = 0;
@@ -264,7 +372,7 @@ void ProfileReader::Parsed::parse() {
         qsizetype eq = ls;
         while (eq < le && s[eq] != u'=')
             ++eq;
-        Key k{ls, -1, 0, 0};
+        Key k{ls, 0, -1};
         qsizetype rawNameLen = le - ls;
         if (eq < le) {
             qsizetype ne = eq;
@@ -274,7 +382,6 @@ void ProfileReader::Parsed::parse() {
             qsizetype vs = eq + 1;
             while (vs < le && isBlank(s[vs]))
                 ++vs;
-            k.valueStart = vs;
             k.valueLen = nulCut(vs, le - vs);
         }
         // A nameless key right after another nameless key of the same section is dropped.
@@ -293,7 +400,8 @@ void ProfileReader::Parsed::parse() {
     }
 }
 
-const ProfileReader::Parsed::Section *ProfileReader::Parsed::findSection(QStringView name) const {
+template <class S>
+const ProfileReader::Parsed::Section *ProfileReader::Parsed::findSection(const S &name) const {
     if (sections.size() <= 32) { // a SAPLOGON.INI has 22: a scan beats hashing a folded copy
         for (const Section &sec : sections)
             if (equalsIgnoringAsciiCase(sectionName(sec), name))
@@ -344,7 +452,7 @@ const ProfileReader::Parsed::Key *ProfileReader::Parsed::findKey(const Section &
             cap *= 2;
         index.assign(cap, -1);
         for (int k = sec.firstKey; k < sec.firstKey + sec.keyCount; ++k) {
-            const QStringView kn = keyName(keys[k]);
+            const Units kn = keyName(keys[k]);
             size_t slot = hashIgnoringAsciiCase(kn) & (cap - 1);
             while (index[slot] >= 0 && !equalsIgnoringAsciiCase(keyName(keys[index[slot]]), kn))
                 slot = (slot + 1) & (cap - 1);
@@ -362,6 +470,30 @@ const ProfileReader::Parsed::Key *ProfileReader::Parsed::findKey(const Section &
     return nullptr;
 }
 
+QString ProfileReader::Parsed::valueString(Units v) {
+    if (v.isEmpty())
+        return QString();
+    if (v.size() > kSharedValueMax)
+        return v.toString();
+    size_t h = 1469598103934665603ull;
+    for (qsizetype i = 0; i < v.size(); ++i)
+        h = (h ^ v[i]) * 1099511628211ull;
+    h ^= h >> 29;
+    if (sharedValues.empty())
+        sharedValues.resize(kSharedSlots);
+    QString &slot = sharedValues[h & (kSharedSlots - 1)];
+    if (slot.size() == v.size()) {
+        const char16_t *c = reinterpret_cast<const char16_t *>(slot.utf16());
+        qsizetype i = 0;
+        while (i < v.size() && c[i] == v[i])
+            ++i;
+        if (i == v.size())
+            return slot;
+    }
+    slot = v.toString();
+    return slot;
+}
+
 ProfileReader::ProfileReader(QString path) : FPath(std::move(path)) {}
 ProfileReader::~ProfileReader() = default;
 ProfileReader::ProfileReader(ProfileReader &&) noexcept = default;
@@ -374,36 +506,71 @@ ProfileReader ProfileReader::FromBytes(QByteArray bytes) {
     return r;
 }
 
+ProfileReader ProfileReader::FromRead(const QString &path, const TFileRead &file) {
+    ProfileReader r(path);
+    auto p = std::make_unique<Parsed>();
+    switch (file.status) {
+    case TFileRead::Status::Missing:
+        p->source = Source::Missing;
+        break;
+    case TFileRead::Status::Failed:
+        p->source = Source::Unreadable;
+        p->error = file.error;
+        break;
+    case TFileRead::Status::Loaded:
+        p->source = Source::Loaded;
+        Parse(*p, file.bytes);
+        break;
+    }
+    r.FParsed = std::move(p);
+    return r;
+}
+
+void ProfileReader::Parse(Parsed &p, const QByteArray &bytes) {
+    if (bytes.isEmpty())
+        return;
+    const auto *u = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const bool unicode = (bytes.size() >= 3 && u[0] == 0xEF && u[1] == 0xBB && u[2] == 0xBF) ||
+                         (bytes.size() >= 2 && u[0] == 0xFF && u[1] == 0xFE) ||
+                         (bytes.size() >= 2 && u[0] == 0xFE && u[1] == 0xFF);
+    if (unicode) {
+        p.text = decodeProfileText(bytes);
+        p.parse(reinterpret_cast<const char16_t *>(p.text.utf16()), p.text.size());
+    } else {
+        p.narrow = true;
+        p.bytes = bytes;
+        p.parse(u, bytes.size());
+    }
+}
+
 const ProfileReader::Parsed &ProfileReader::EnsureParsed() const {
     if (FParsed)
         return *FParsed;
-    auto p = std::make_unique<Parsed>();
+    auto parsed = std::make_unique<Parsed>();
+    Parsed &p = *parsed;
     QByteArray bytes;
     if (FFromBytes) {
-        p->source = Source::Loaded;
+        p.source = Source::Loaded;
         bytes = FBytes;
     } else if (!FPath.isEmpty()) {
         // Only a regular file is read, and never by waiting: a FIFO or device is Unreadable.
         TFileRead file = ReadRegularFile(FPath);
         switch (file.status) {
         case TFileRead::Status::Missing:
-            p->source = Source::Missing;
+            p.source = Source::Missing;
             break;
         case TFileRead::Status::Failed:
-            p->source = Source::Unreadable;
-            p->error = file.error;
+            p.source = Source::Unreadable;
+            p.error = file.error;
             break;
         case TFileRead::Status::Loaded:
-            p->source = Source::Loaded;
+            p.source = Source::Loaded;
             bytes = std::move(file.bytes);
             break;
         }
     }
-    if (!bytes.isEmpty()) {
-        p->text = decodeProfileText(bytes);
-        p->parse();
-    }
-    FParsed = std::move(p);
+    Parse(p, bytes);
+    FParsed = std::move(parsed);
     return *FParsed;
 }
 
@@ -424,18 +591,18 @@ void ProfileReader::ReadSection(const QString &section, QStringList &list) const
         p.source == Source::Unreadable ? nullptr : p.findSection(cutAtNul(section)); // not trimmed
     if (!sec)
         return;
-    std::vector<QStringView> names;
+    std::vector<Units> names;
     for (int k = sec->firstKey; k < sec->firstKey + sec->keyCount; ++k) {
         const Parsed::Key &key = p.keys[k];
-        const QStringView name = p.keyName(key);
-        if (key.valueStart < 0 || (!name.isEmpty() && name[0] == u';'))
+        const Units name = p.keyName(key);
+        if (!key.hasValue() || (!name.isEmpty() && name[0] == u';'))
             continue; // lines without '=' and comment keys are not listed
         names.push_back(name);
     }
     // The caller grows its buffer while the reported count says it may have been cut.
     auto reportedCount = [&](qint64 size) {
         qint64 left = size;
-        for (QStringView name : names) {
+        for (const Units &name : names) {
             if (left <= 2)
                 break;
             left -= std::min<qint64>(name.size(), left - 2) + 1;
@@ -451,7 +618,7 @@ void ProfileReader::ReadSection(const QString &section, QStringList &list) const
     }
     FLastBufferSize = int(std::min<qint64>(size, INT_MAX));
     // The double-NUL list ends at the first empty name.
-    for (QStringView name : names) {
+    for (const Units &name : names) {
         if (name.isEmpty())
             break;
         list.append(name.toString());
@@ -467,13 +634,14 @@ QString ProfileReader::ReadString(const QString &section, const QString &key, co
     d = d.left(dl);
     if (p.source == Source::Unreadable)
         return d.left(2047).toString(); // the API copies the default as it stands then
-    if (const Parsed::Section *sec = const_cast<Parsed &>(p).findSectionOfQuery(section)) {
-        if (const Parsed::Key *k = const_cast<Parsed &>(p).findKey(*sec, trimBlanks(cutAtNul(key)))) {
-            if (k->valueStart >= 0)
-                return copyEntry(p.view(k->valueStart, k->valueLen));
+    auto &parsed = const_cast<Parsed &>(p);
+    if (const Parsed::Section *sec = parsed.findSectionOfQuery(section)) {
+        if (const Parsed::Key *k = parsed.findKey(*sec, trimBlanks(cutAtNul(key)))) {
+            if (k->hasValue())
+                return parsed.valueString(copyEntry(p.keyValue(*k)));
         }
     }
-    return copyEntry(d);
+    return copyEntry(unitsOf(d)).toString();
 }
 
 QStringList ProfileReader::SectionNames() const {
@@ -482,12 +650,37 @@ QStringList ProfileReader::SectionNames() const {
     if (p.source == Source::Unreadable)
         return names;
     for (int si = 1; si < int(p.sections.size()); ++si) {
-        const QStringView name = p.sectionName(p.sections[si]);
-        // A nameless header is hidden by the keys before the first header.
-        if (!name.isEmpty() && p.findSection(name) == &p.sections[si])
-            names.append(name.toString());
+        const Units name = p.sectionName(p.sections[si]);
+        // A nameless header is hidden by the keys before the first header; a name that a NUL cut
+        // after a blank no query reaches, since queries lose their blank ends.
+        if (name.isEmpty() || p.findSection(name) != &p.sections[si])
+            continue;
+        QString text = name.toString();
+        if (!isBlank(text.back().unicode()))
+            names.append(std::move(text));
     }
     return names;
+}
+
+void ProfileReader::ForEachRawKeyName(const QString &section,
+                                      const std::function<void(QStringView name)> &visit) const {
+    const Parsed &p = EnsureParsed();
+    if (p.source == Source::Unreadable)
+        return;
+    auto &parsed = const_cast<Parsed &>(p);
+    const Parsed::Section *sec = parsed.findSection(trimBlanks(cutAtNul(section)));
+    if (!sec)
+        return;
+    QString nameBuffer;
+    for (int k = sec->firstKey; k < sec->firstKey + sec->keyCount; ++k) {
+        const Parsed::Key &key = p.keys[k];
+        const Units name = p.keyName(key);
+        if (!key.hasValue() || name.isEmpty() || name[0] == u';')
+            continue;
+        const QStringView nameView = name.view(nameBuffer);
+        if (!isBlank(nameView.back().unicode()) && parsed.findKey(*sec, nameView) == &key)
+            visit(nameView);
+    }
 }
 
 void ProfileReader::ForEachRawKey(const QString &section,
@@ -499,14 +692,17 @@ void ProfileReader::ForEachRawKey(const QString &section,
     const Parsed::Section *sec = parsed.findSection(trimBlanks(cutAtNul(section)));
     if (!sec)
         return;
+    QString nameBuffer, valueBuffer;
     for (int k = sec->firstKey; k < sec->firstKey + sec->keyCount; ++k) {
         const Parsed::Key &key = p.keys[k];
-        const QStringView name = p.keyName(key);
-        if (key.valueStart < 0 || name.isEmpty() || name[0] == u';')
+        const Units name = p.keyName(key);
+        if (!key.hasValue() || name.isEmpty() || name[0] == u';')
             continue;
-        if (parsed.findKey(*sec, name) != &key)
-            continue; // a later key of the same name is never read
-        visit(name, p.view(key.valueStart, key.valueLen));
+        const QStringView nameView = name.view(nameBuffer);
+        // A later key of the same name is never read, nor one whose name a NUL cut after a blank.
+        if (isBlank(nameView.back().unicode()) || parsed.findKey(*sec, nameView) != &key)
+            continue;
+        visit(nameView, p.keyValue(key).view(valueBuffer));
     }
 }
 
@@ -517,17 +713,22 @@ ProfileReader::Unreachable ProfileReader::UnreachableLines() const {
         return u;
     for (int si = 0; si < int(p.sections.size()); ++si) {
         const Parsed::Section &sec = p.sections[si];
-        const QStringView name = p.sectionName(sec);
+        const Units name = p.sectionName(sec);
         if (si > 0 && p.findSection(name) != &sec)
             u.RepeatedSections.append(name.isEmpty() ? QString() : name.toString());
         for (int k = sec.firstKey; k < sec.firstKey + sec.keyCount; ++k) {
             const Parsed::Key &key = p.keys[k];
-            const QStringView line = p.view(key.nameStart, key.nameLen);
-            if (key.valueStart < 0 && !line.startsWith(u';'))
+            const Units line = p.view(key.nameStart, key.nameLen);
+            if (!key.hasValue() && !(line.size() > 0 && line[0] == u';'))
                 u.LinesWithoutEquals.append({name.toString(), line.toString()});
         }
     }
     return u;
+}
+
+QString ProfileReader::SharedString(QStringView text) const {
+    EnsureParsed();
+    return FParsed->valueString(unitsOf(text));
 }
 
 qsizetype ProfileReader::ItemNumber(QStringView key) {

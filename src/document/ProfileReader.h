@@ -8,6 +8,8 @@
 #include <memory>
 #include <optional>
 
+struct TFileRead;
+
 // Reads an INI file the way the Windows profile API (GetPrivateProfileStringW) sees it.
 // Creating a reader does not touch the file; the first read parses the whole file once and
 // every read is answered from that parsed form.
@@ -16,6 +18,8 @@ public:
     explicit ProfileReader(QString path);
     // A reader over bytes already in memory, as if they were the file's content.
     static ProfileReader FromBytes(QByteArray bytes);
+    // A reader over what reading path found, parsed at once; the bytes are shared, not copied.
+    static ProfileReader FromRead(const QString &path, const TFileRead &file);
     ~ProfileReader();
     ProfileReader(ProfileReader &&) noexcept;
     ProfileReader &operator=(ProfileReader &&) noexcept;
@@ -36,6 +40,11 @@ public:
     // with blanks trimmed and quotes kept, uncut, so that written back it reads the same.
     void ForEachRawKey(const QString &section,
                        const std::function<void(QStringView name, QStringView value)> &visit) const;
+    // A copy of text that shares its characters with an equal short value this reader handed out
+    // before: thousands of entries repeat the same few values.
+    QString SharedString(QStringView text) const;
+    // ForEachRawKey for the names alone.
+    void ForEachRawKeyName(const QString &section, const std::function<void(QStringView name)> &visit) const;
     // What the file holds that no query reaches, to tell the user about it.
     struct Unreachable {
         QStringList RepeatedSections; // the name of each further copy of a section
@@ -66,6 +75,7 @@ private:
     struct Parsed;
     ProfileReader() = default;
     const Parsed &EnsureParsed() const;
+    static void Parse(Parsed &p, const QByteArray &bytes);
 
     QString FPath;
     QByteArray FBytes;

@@ -257,7 +257,7 @@ QList<TProblem> CheckFile(const ProfileReader &reader, qsizetype entryCount) {
     for (const char *field : EntryFieldNames) {
         const QString section = QString::fromLatin1(field);
         QStringList unread;
-        reader.ForEachRawKey(section, [&](QStringView key, QStringView) {
+        reader.ForEachRawKeyName(section, [&](QStringView key) {
             const qsizetype n = ProfileReader::ItemNumber(key);
             if (n < 1 || n > entryCount)
                 unread << key.toString();

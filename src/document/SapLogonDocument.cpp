@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QSet>
 #include <array>
+#include <climits>
 
 namespace {
 const std::array<QString, tyEntry::FieldCount> &fieldSections() {
@@ -47,7 +48,7 @@ void readOtherSections(const ProfileReader &reader, QList<tyEntry> &entries, tyO
         if (IsModelSection(name))
             continue;
         bool perEntry = count > 0;
-        reader.ForEachRawKey(name, [&](QStringView key, QStringView) {
+        reader.ForEachRawKeyName(name, [&](QStringView key) {
             const qsizetype n = ProfileReader::ItemNumber(key);
             perEntry = perEntry && n >= 1 && n <= count;
         });
@@ -65,7 +66,7 @@ void readOtherSections(const ProfileReader &reader, QList<tyEntry> &entries, tyO
         e.Other.resize(entrySections.size());
     for (qsizetype s = 0; s < entrySections.size(); ++s)
         reader.ForEachRawKey(entrySections[s], [&](QStringView key, QStringView value) {
-            entries[ProfileReader::ItemNumber(key) - 1].Other[s] = value.toString();
+            entries[ProfileReader::ItemNumber(key) - 1].Other[s] = reader.SharedString(value);
         });
     other.EntrySections = std::move(entrySections);
 }
@@ -103,30 +104,36 @@ void mergeEntrySections(tyOtherContent &doc, const QStringList &imported, QList<
     }
 }
 
-void addKeptKeys(TCodeMemoStrings &lines, const QList<tyKeptKey> &keys) {
-    for (const tyKeptKey &k : keys)
-        lines.Add(k.Name + u'=' + k.Value);
-}
-
 // The profile reader's blanks: Tab, LF, VT, FF, CR, Ctrl-Z and space.
 bool isProfileBlank(QChar c) {
     return (c >= u'\t' && c <= u'\r') || c == u'\x1A' || c == u' ';
 }
 
-// The line "<prefix><value>" such that the profile reader reads value back: the value itself,
-// unless the reader would trim blanks off its ends or take a pair of enclosing quotes away; such
-// a value is quoted once more. The reader drops the value's last character instead of the
-// closing quote when the text after the opening quote fills its 2048-character buffer; a second
-// closing quote then takes that place. tabSize: the line store writes each Tab as that many spaces.
-QString valueLine(const QString &prefix, const QString &value, int tabSize) {
+// Adds the line "<prefix><value>" such that the profile reader reads value back: the value itself,
+// unless the reader would trim blanks off its ends or (for a model value) take a pair of enclosing
+// quotes away; such a value is quoted once more. A kept value is the text after "=" as the file
+// held it, quotes included, so only blank ends (left where a NUL cut the line) need quotes. The
+// reader drops the value's last character instead of the closing quote when the text after the
+// opening quote fills its 2048-character buffer; a second closing quote then takes that place.
+// tabSize: the line store writes each Tab as that many spaces.
+void addValue(TCodeMemoStrings &lines, QStringView prefix, const QString &value, int tabSize,
+              bool raw = false) {
     const qsizetype n = value.size();
     const bool blankEnd = n > 0 && (isProfileBlank(value.front()) || isProfileBlank(value.back()));
     const bool enclosed =
-        n >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front();
-    if (!blankEnd && !enclosed)
-        return prefix + value;
+        !raw && n >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front();
+    if (!blankEnd && !enclosed) {
+        lines.Add(prefix, value);
+        return;
+    }
     const qsizetype stored = n + (tabSize - 1) * value.count(u'\t');
-    return prefix + u'"' + value + (stored >= 2047 ? QLatin1StringView("\"\"") : QLatin1StringView("\""));
+    lines.Add(prefix,
+              QString(u'"' + value + (stored >= 2047 ? QLatin1StringView("\"\"") : QLatin1StringView("\""))));
+}
+
+void addKeptKeys(TCodeMemoStrings &lines, const QList<tyKeptKey> &keys, int tabSize) {
+    for (const tyKeptKey &k : keys)
+        addValue(lines, QString(k.Name + u'='), k.Value, tabSize, true);
 }
 
 // Closes the update bracket however the generation ends.
@@ -142,31 +149,69 @@ SapLogonDocument::SapLogonDocument(TCodeMemoStrings &lines) : FLines(lines) {}
 void SapLogonDocument::LoadSapLogon(const QString &source) {
     const bool import = !source.isEmpty();
     const QString path = import ? source : FSapLogon;
-    const ProfileReader reader(path);
     // Taken before the file is read: a change made meanwhile is then seen at the next save.
     const FileFingerprint known = FingerprintOf(path);
+    // Read once: the line store and the reader share the bytes.
+    const TFileRead file = ReadRegularFile(path);
 
     // The model changes only once the file layer has succeeded, so a failed load leaves the
     // document (and the window showing it) as it was.
-    if (FileExists(path))
-        FLines.LoadFromFile(path);
+    const bool exists = FileExists(path);
+    if (exists && file.status != TFileRead::Status::Loaded)
+        FLines.LoadFromFileBytes(path, file.bytes, file.error); // raises the read error
+
+    QList<tyEntry> loaded;
+    tyOtherContent other;
+    tyGlobal global;
+    QList<TProblem> problems;
+    {
+        const ProfileReader reader = ProfileReader::FromRead(path, file);
+        QStringList names;
+        reader.ReadSection(QStringLiteral("Description"), names);
+        const qsizetype count = names.size();
+        names.clear();
+        loaded.reserve(count);
+        const auto &sections = fieldSections();
+        for (qsizetype n = 1; n <= count; ++n) {
+            const QString key = QStringLiteral("Item") + QString::number(n);
+            tyEntry &e = loaded.emplace_back();
+            for (int f = 0; f < tyEntry::FieldCount; ++f)
+                e.field(f) = reader.ReadString(sections[f], key, QString());
+        }
+        readOtherSections(reader, loaded, other);
+        if (!import) {
+            other.ConfigurationKeys =
+                keptKeysOf(reader, QStringLiteral("Configuration"),
+                           {"SessManNewKey", "MessageServerTimeout", "WithWizard", "ConfirmDelete",
+                            "NoEditFunctionality", "SapguiHexdumpActivated", "SapguiTraceActivated",
+                            "SapguiTraceLevel", "SapguiNTCmdOpts"});
+            other.MSLastKeys = keptKeysOf(reader, QStringLiteral("MSLast"), {"MSLast"});
+            other.MSWinPosKeys = keptKeysOf(reader, QStringLiteral("MSWinPos"), {"NormX", "NormY"});
+            problems = CheckFile(reader, loaded.size());
+            const QString conf = QStringLiteral("Configuration");
+            tyConfiguration &c = global.Configuration;
+            c.SessManNewKey = reader.ReadInteger(conf, QStringLiteral("SessManNewKey"), 0);
+            c.MessageServerTimeout = reader.ReadInteger(conf, QStringLiteral("MessageServerTimeout"), 0);
+            c.WithWizard = reader.ReadBool(conf, QStringLiteral("WithWizard"), false);
+            c.ConfirmDelete = reader.ReadBool(conf, QStringLiteral("ConfirmDelete"), true);
+            c.NoEditFunctionality = reader.ReadBool(conf, QStringLiteral("NoEditFunctionality"), true);
+            c.SapguiHexdumpActivated = reader.ReadBool(conf, QStringLiteral("SapguiHexdumpActivated"), false);
+            c.SapguiTraceActivated = reader.ReadBool(conf, QStringLiteral("SapguiTraceActivated"), false);
+            c.SapguiTraceLevel = reader.ReadInteger(conf, QStringLiteral("SapguiTraceLevel"), 0);
+            c.SapguiNTCmdOpts = reader.ReadString(conf, QStringLiteral("SapguiNTCmdOpts"), QString());
+            global.MSLast.MSLast =
+                reader.ReadString(QStringLiteral("MSLast"), QStringLiteral("MSLast"), QString());
+            global.MSWinPos.NormX =
+                reader.ReadInteger(QStringLiteral("MSWinPos"), QStringLiteral("NormX"), 50);
+            global.MSWinPos.NormY =
+                reader.ReadInteger(QStringLiteral("MSWinPos"), QStringLiteral("NormY"), 50);
+        }
+    }
+    // The reader's records of every line are gone before the line store makes its own.
+    if (exists)
+        FLines.LoadFromFileBytes(path, file.bytes, QString());
     else
         FLines.Clear();
-
-    QStringList names;
-    reader.ReadSection(QStringLiteral("Description"), names);
-    const qsizetype count = names.size();
-    QList<tyEntry> loaded;
-    loaded.reserve(count);
-    const auto &sections = fieldSections();
-    for (qsizetype n = 1; n <= count; ++n) {
-        const QString key = QStringLiteral("Item") + QString::number(n);
-        tyEntry &e = loaded.emplace_back();
-        for (int f = 0; f < tyEntry::FieldCount; ++f)
-            e.field(f) = reader.ReadString(sections[f], key, QString());
-    }
-    tyOtherContent other;
-    readOtherSections(reader, loaded, other);
     FKnownPath = ResolvedFilePath(path);
     FKnownFile = known;
 
@@ -179,28 +224,9 @@ void SapLogonDocument::LoadSapLogon(const QString &source) {
         return;
     }
     FEntries = std::move(loaded);
-    other.ConfigurationKeys = keptKeysOf(reader, QStringLiteral("Configuration"),
-                                         {"SessManNewKey", "MessageServerTimeout", "WithWizard",
-                                          "ConfirmDelete", "NoEditFunctionality", "SapguiHexdumpActivated",
-                                          "SapguiTraceActivated", "SapguiTraceLevel", "SapguiNTCmdOpts"});
-    other.MSLastKeys = keptKeysOf(reader, QStringLiteral("MSLast"), {"MSLast"});
-    other.MSWinPosKeys = keptKeysOf(reader, QStringLiteral("MSWinPos"), {"NormX", "NormY"});
     FOther = std::move(other);
-    FFileProblems = CheckFile(reader, FEntries.size());
-    const QString conf = QStringLiteral("Configuration");
-    tyConfiguration &c = FGlobal.Configuration;
-    c.SessManNewKey = reader.ReadInteger(conf, QStringLiteral("SessManNewKey"), 0);
-    c.MessageServerTimeout = reader.ReadInteger(conf, QStringLiteral("MessageServerTimeout"), 0);
-    c.WithWizard = reader.ReadBool(conf, QStringLiteral("WithWizard"), false);
-    c.ConfirmDelete = reader.ReadBool(conf, QStringLiteral("ConfirmDelete"), true);
-    c.NoEditFunctionality = reader.ReadBool(conf, QStringLiteral("NoEditFunctionality"), true);
-    c.SapguiHexdumpActivated = reader.ReadBool(conf, QStringLiteral("SapguiHexdumpActivated"), false);
-    c.SapguiTraceActivated = reader.ReadBool(conf, QStringLiteral("SapguiTraceActivated"), false);
-    c.SapguiTraceLevel = reader.ReadInteger(conf, QStringLiteral("SapguiTraceLevel"), 0);
-    c.SapguiNTCmdOpts = reader.ReadString(conf, QStringLiteral("SapguiNTCmdOpts"), QString());
-    FGlobal.MSLast.MSLast = reader.ReadString(QStringLiteral("MSLast"), QStringLiteral("MSLast"), QString());
-    FGlobal.MSWinPos.NormX = reader.ReadInteger(QStringLiteral("MSWinPos"), QStringLiteral("NormX"), 50);
-    FGlobal.MSWinPos.NormY = reader.ReadInteger(QStringLiteral("MSWinPos"), QStringLiteral("NormY"), 50);
+    FFileProblems = std::move(problems);
+    FGlobal = global;
     FModified = false;
 }
 
@@ -220,21 +246,27 @@ void SapLogonDocument::BuildFileContent() {
     FLines.Add(QStringLiteral("SapguiTraceActivated=") + flag(c.SapguiTraceActivated));
     FLines.Add(QStringLiteral("SapguiTraceLevel=") + QString::number(c.SapguiTraceLevel));
     const int tab = FLines.Memo() ? FLines.Memo()->TabSize() : 4; // as the line store expands Tabs
-    FLines.Add(valueLine(QStringLiteral("SapguiNTCmdOpts="), c.SapguiNTCmdOpts, tab));
+    addValue(FLines, u"SapguiNTCmdOpts=", c.SapguiNTCmdOpts, tab);
     // Kept keys follow the known ones inside the first copy of their section, where SAP Logon looks.
-    addKeptKeys(FLines, FOther.ConfigurationKeys);
+    addKeptKeys(FLines, FOther.ConfigurationKeys, tab);
     FLines.Add(QString());
     FLines.Add(QStringLiteral("[MSLast]"));
-    FLines.Add(valueLine(QStringLiteral("MSLast="), FGlobal.MSLast.MSLast, tab));
-    addKeptKeys(FLines, FOther.MSLastKeys);
+    addValue(FLines, u"MSLast=", FGlobal.MSLast.MSLast, tab);
+    addKeptKeys(FLines, FOther.MSLastKeys, tab);
     FLines.Add(QString());
     FLines.Add(QStringLiteral("[MSWinPos]"));
     FLines.Add(QStringLiteral("NormX=") + QString::number(FGlobal.MSWinPos.NormX));
     FLines.Add(QStringLiteral("NormY=") + QString::number(FGlobal.MSWinPos.NormY));
-    addKeptKeys(FLines, FOther.MSWinPosKeys);
+    addKeptKeys(FLines, FOther.MSWinPosKeys, tab);
 
     const auto &sections = fieldSections();
     const qsizetype count = FEntries.size();
+    qsizetype lines = FLines.Count() + (tyEntry::FieldCount + FOther.EntrySections.size()) * (count + 2) +
+                      FOther.ConfigurationKeys.size() + FOther.MSLastKeys.size() +
+                      FOther.MSWinPosKeys.size() + 32;
+    for (const tyKeptSection &kept : FOther.Sections)
+        lines += kept.Keys.size() + 2;
+    FLines.Reserve(int(std::min<qsizetype>(lines, INT_MAX)));
     QList<QString> keys;
     keys.reserve(count);
     for (qsizetype j = 0; j < count; ++j)
@@ -245,7 +277,7 @@ void SapLogonDocument::BuildFileContent() {
                 FLines.Add(QString());
                 FLines.Add(u'[' + sections[f] + u']');
             }
-            FLines.Add(valueLine(keys[j], FEntries[j].field(f), tab));
+            addValue(FLines, keys[j], FEntries[j].field(f), tab);
         }
     }
     // The other entry sections have the same shape, without a line where an entry has no key.
@@ -255,13 +287,13 @@ void SapLogonDocument::BuildFileContent() {
         for (qsizetype j = 0; j < count; ++j) {
             const QList<std::optional<QString>> &other = FEntries[j].Other;
             if (s < other.size() && other[s])
-                FLines.Add(keys[j] + *other[s]);
+                addValue(FLines, keys[j], *other[s], tab, true);
         }
     }
     for (const tyKeptSection &kept : FOther.Sections) {
         FLines.Add(QString());
         FLines.Add(u'[' + kept.Name + u']');
-        addKeptKeys(FLines, kept.Keys);
+        addKeptKeys(FLines, kept.Keys, tab);
     }
 }
 
@@ -285,10 +317,12 @@ QString SapLogonDocument::SaveWithBackup(const QDateTime &now) {
 QString SapLogonDocument::Save(const QDateTime &now) {
     const QString backup = SaveWithBackup(now);
     RememberFile(FSapLogon);
-    FLines.LoadFromFile(FSapLogon);
+    const TFileRead file = ReadRegularFile(FSapLogon);
+    FLines.LoadFromFileBytes(FSapLogon, file.bytes,
+                             file.status == TFileRead::Status::Loaded ? QString() : file.error);
     FModified = false;
     // Hand edits on the File content page may have written what regeneration never would.
-    FFileProblems = CheckFile(ProfileReader(FSapLogon), FEntries.size());
+    FFileProblems = CheckFile(ProfileReader::FromRead(FSapLogon, file), FEntries.size());
     return backup;
 }
 

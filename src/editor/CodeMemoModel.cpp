@@ -207,7 +207,7 @@ void TCodeMemoModel::ScrollLines(int delta) {
 
 void TCodeMemoModel::ClearCachedStyles(int from, int to) {
     for (int i = qMin(from, to); i <= qMax(from, to) && i < FLines.Count(); ++i)
-        if (TLineProp *p = FLines.LineProp(i))
+        if (TLineProp *p = FLines.ExistingLineProp(i))
             p->CachedStyle = false;
 }
 

@@ -53,6 +53,10 @@ public:
 // The text view's line store: lines, a TLineProp and a length per line, nested update brackets
 // (FLockCount is the paint lock), whole-file load/save with encoding detection.
 // Errors (EAppError) propagate to the caller.
+//
+// A file of many short lines must not cost a string and a record per line: a load keeps the file's
+// bytes and each line is a slice of them, a generation appends its lines to one UTF-8 buffer, and
+// only a line changed afterwards owns a string. A line's record is made when first asked for.
 class TCodeMemoStrings {
 public:
     explicit TCodeMemoStrings(ICodeMemoView *memo = nullptr);
@@ -64,15 +68,23 @@ public:
     void SetMemo(ICodeMemoView *memo) { FMemo = memo; }
 
     int Count() const;
-    const QString &Get(int i) const; // EAppError "Index de liste hors limites (...)" out of range
-    const QString &operator[](int i) const { return Get(i); }
+    // The line's text, made on each call (a copy: it stays valid whatever the store does next).
+    QString Get(int i) const; // EAppError "Index de liste hors limites (...)" out of range
+    QString operator[](int i) const { return Get(i); }
     int Add(const QString &s);
+    // Add(head + tail) without building the joined string first.
+    int Add(QStringView head, QStringView tail);
+    // Room for this many lines in all, so that a generation does not regrow the per-line lists.
+    void Reserve(int lines);
     void Clear();
     void Insert(int i, const QString &s);
     void Delete(int i);
     void Put(int i, const QString &s);
-    TLineProp *LineProp(int i) const; // nullptr when the line has none
+    // nullptr when the line has none. Loaded and added lines have one, made when first asked for.
+    TLineProp *LineProp(int i) const;
     TLineProp *EnsureLineProp(int i); // creates and registers one on demand
+    // The record if it was made already: for readers of a state a fresh record would not have.
+    TLineProp *ExistingLineProp(int i) const;
     const QList<int> &ListLengths() const { return FListLengths; }
     // Longest line, kept up to date as lines change; rescans the lengths only after the longest
     // line shrank or went away.
@@ -100,6 +112,9 @@ public:
     // Reads only a regular file; a FIFO, socket, device or folder is refused at once.
     void LoadFromFile(const QString &fileName);
     void LoadFromBytes(const QByteArray &bytes); // detection + decoding + split, as a load
+    // LoadFromFile of bytes the caller read from fileName (which names the file in errors);
+    // readError is the system's message when reading failed.
+    void LoadFromFileBytes(const QString &fileName, const QByteArray &bytes, const QString &readError);
     // Written through a temporary file renamed into place: a failed save leaves the old file intact.
     void SaveToFile(const QString &fileName);
     QByteArray EncodedText() const; // mark + encoded text, exactly what SaveToFile writes
@@ -120,23 +135,43 @@ public:
 private:
     void Changed();
     void AppendLine(QString &&s);
-    TLineProp *NewLineProp();
+    bool AppendSlice(QStringView a, QStringView b);
+    quint64 OwnedSpan(QString &&s);
+    void ReleaseSpan(quint64 span);
+    QString TextOf(quint64 span) const;
+    void PushLine(quint64 span, int length);
+    void InsertUnrecorded(int at, quint64 span, int length);
+    TLineProp *NewLineProp() const;
+    TLineProp *PropAt(quint32 slot) const;
+    void MaterializeSlots() const;
     void PrepareLoad();
     void FinishLoad();
     void LoadDecoded(const QString &text);
     void LoadBytes(const QByteArray &bytes);
+    bool AdoptBytes(const QByteArray &bytes, TTextEncoding encoding, int mark);
+    void ResetText();
+    bool BufferIsEncodedText() const;
     [[noreturn]] void ListIndexError(int i) const;
     int TabSize() const { return FMemo ? FMemo->TabSize() : 4; }
     bool AboveTopLine(int i) const { return FMemo && i < FMemo->TopLine(); }
 
     ICodeMemoView *FMemo = nullptr;
-    QStringList FLines;
-    std::vector<TLineProp *> FSlots; // parallel to FLines; entries point into FLinesProp
-    // Registry owning every record, in fixed blocks: addresses stay stable as it grows, and a load
-    // of many lines allocates and releases a few blocks instead of one record each.
+    // Per line: a slice of FBuffer (start and byte length) or, with kOwnedBit, an index into FOwned.
+    std::vector<quint64> FSpans;
+    // Laid out as the file is written (mark, lines, CR LF between them), in FBufferCodec.
+    QByteArray FBuffer;
+    TTextEncoding FBufferCodec = TTextEncoding::Ansi;
+    bool FBufferAppendable = true; // false while FBuffer is a loaded file's bytes, shared with others
+    std::vector<QString> FOwned;
+    std::vector<quint32> FFreeOwned;
+    // Per line: kNoProp, kOwedProp (a record is made when asked for) or 2 + the record's number.
+    // Empty while every line is owed one, as after a load or a generation.
+    mutable std::vector<quint32> FSlots;
+    // Registry owning every record, in fixed blocks: addresses stay stable as it grows, and many
+    // records cost a few blocks instead of one allocation each.
     static constexpr int kPropBlock = 4096;
-    std::vector<std::unique_ptr<TLineProp[]>> FLinesProp;
-    int FPropsInLastBlock = kPropBlock;
+    mutable std::vector<std::unique_ptr<TLineProp[]>> FLinesProp;
+    mutable int FPropsInLastBlock = kPropBlock;
     QList<int> FListLengths;
     bool FNotifyAttached = true; // the view's LinesChanged hears of changes
     mutable int FMaxLength = 0;

@@ -11,21 +11,21 @@ class IStyledLines {
 public:
     virtual ~IStyledLines() = default;
     virtual int LineCount() const = 0;
-    virtual const QString &LineText(int i) const = 0;
+    virtual QString LineText(int i) const = 0;
     virtual bool GetCachedStyle(int i, TStyle &style) const = 0;
     virtual void SetCachedStyle(int i, const TStyle &style) = 0;
     virtual void ClearCachedStyles(int first, int last) = 0; // inclusive, clipped to the lines
 };
 
-// Adapter over a line store with Count/Get/LineProp/EnsureLineProp (the editor's TCodeMemoStrings);
+// Adapter over a line store with Count/Get/ExistingLineProp/EnsureLineProp (the editor's TCodeMemoStrings);
 // a template so that this library does not link the editor.
 template <class Store> class TLineStoreStyledLines : public IStyledLines {
 public:
     explicit TLineStoreStyledLines(Store &store) : FStore(store) {}
     int LineCount() const override { return FStore.Count(); }
-    const QString &LineText(int i) const override { return FStore.Get(i); }
+    QString LineText(int i) const override { return FStore.Get(i); }
     bool GetCachedStyle(int i, TStyle &style) const override {
-        const auto *prop = FStore.LineProp(i);
+        const auto *prop = FStore.ExistingLineProp(i);
         if (!prop || !prop->CachedStyle)
             return false;
         style = prop->Style;
@@ -41,7 +41,7 @@ public:
     void ClearCachedStyles(int first, int last) override {
         last = qMin(last, FStore.Count() - 1);
         for (int i = qMax(first, 0); i <= last; ++i)
-            if (auto *prop = FStore.LineProp(i))
+            if (auto *prop = FStore.ExistingLineProp(i))
                 prop->CachedStyle = false;
     }
 
@@ -61,7 +61,7 @@ public:
     }
     void SetLine(int i, const QString &s) { FLines[i] = s; }
     int LineCount() const override { return int(FLines.size()); }
-    const QString &LineText(int i) const override { return FLines.at(i); }
+    QString LineText(int i) const override { return FLines.at(i); }
     bool GetCachedStyle(int i, TStyle &style) const override {
         if (i < 0 || i >= LineCount() || !FCache[size_t(i)].cached)
             return false;

@@ -35,13 +35,19 @@ int GetACP() {
     return 1252;
 }
 
+int AnsiByteOf(char16_t c) {
+    return byteFor(c);
+}
+
+char16_t DecodeAnsiByte(unsigned char b) {
+    return (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : char16_t(b);
+}
+
 QString DecodeAnsi(QByteArrayView bytes) {
     QString out(bytes.size(), Qt::Uninitialized);
     char16_t *d = reinterpret_cast<char16_t *>(out.data());
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto b = static_cast<unsigned char>(bytes[i]);
-        d[i] = (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : char16_t(b);
-    }
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        d[i] = DecodeAnsiByte(static_cast<unsigned char>(bytes[i]));
     return out;
 }
 

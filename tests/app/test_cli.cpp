@@ -160,6 +160,24 @@ private Q_SLOTS:
         QCOMPARE(kept["FOther"]["Sections"]["Options"]["Banner"].toString(), QString("\"a=b\" = 'c'"));
     }
 
+    // The JSON is written as it is made; its strings must be what QJsonDocument would write.
+    void jsonStringsAsQtWritesThem() {
+        const QString value =
+            QStringLiteral("a\"b\\c/\x01\x08\x0c\t\x1f\x7f\u00e9\u20ac\u2028\uFFFF\U0001D11E") +
+            QChar(0xD800) + "x" + QChar(0xDC00);
+        const QString text = "[Description]\r\nItem1=" + value + "\r\n";
+        QByteArray bytes("\xFF\xFE");
+        for (const QChar c : text)
+            bytes += char(c.unicode() & 0xFF), bytes += char(c.unicode() >> 8);
+        const QString path = FDir.filePath("json.ini");
+        WriteFile(path, bytes);
+        const Result r = cli({"entries", path, "--json"});
+        QCOMPARE(r.code, 0);
+        const QByteArray array = QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact);
+        const QByteArray written = "{\"Description\": " + array.mid(1, array.size() - 2) + ", ";
+        QVERIFY2(r.out.contains(written), r.out);
+    }
+
     void checkExitsByTheWorstProblem_data() {
         QTest::addColumn<QByteArray>("text");
         QTest::addColumn<int>("code");

@@ -93,6 +93,35 @@ private Q_SLOTS:
         QCOMPARE(again.doc.FOther, d.doc.FOther);
     }
 
+    // Written back, a kept value reads as it did, also where a NUL cut the line after a blank.
+    void keptValuesReadTheSameAfterSaving_data() {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<QString>("key");
+        QTest::newRow("quoted") << QByteArray("[Own]\r\nKey=\"  spaced  \"\r\n") << "Own"
+                                << "Key";
+        QTest::newRow("blank before a NUL") << QByteArray("[Own]\r\nKey=inner \0rest\r\n", 24) << "Own"
+                                            << "Key";
+        QTest::newRow("entry section, blank before a NUL")
+            << QByteArray("[EntryKey]\r\nItem1=k \0x\r\n", 26) << "EntryKey"
+            << "Item1";
+        QTest::newRow("global key, quotes inside")
+            << QByteArray("[Configuration]\r\nMore='a' b 'c'\r\n") << "Configuration"
+            << "More";
+    }
+
+    void keptValuesReadTheSameAfterSaving() {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, section);
+        QFETCH(QString, key);
+        const QString path = WriteFile(FDir.filePath("kept.ini"), "[Description]\r\nItem1=one\r\n" + text);
+        const QString before = ProfileReader(path).ReadString(section, key, "<missing>");
+        Loaded d(path);
+        d.doc.BuildFileContent();
+        d.doc.Save();
+        QCOMPARE(ProfileReader(path).ReadString(section, key, "<missing>"), before);
+    }
+
     void valuesTravelWithTheirEntries() {
         Loaded d(fixture());
         QList<tyEntry> &entries = d.doc.FEntries;

@@ -409,6 +409,93 @@ private Q_SLOTS:
         QCOMPARE(s.Text(), QStringLiteral("a\r\nb\r\n    c"));
     }
 
+    // Generated lines go into one buffer in the file's encoding where they can, and into strings of
+    // their own where they cannot; edits afterwards change single lines. Whatever the mix, the lines
+    // read back as added and save as the plain encoding of their text.
+    void generatedLinesSaveAsTheirText_data() {
+        QTest::addColumn<TTextEncoding>("encoding");
+        QTest::newRow("code page") << TTextEncoding::Ansi;
+        QTest::newRow("utf-8") << TTextEncoding::Utf8;
+        QTest::newRow("utf-16 LE") << TTextEncoding::Utf16LE;
+        QTest::newRow("utf-16 BE") << TTextEncoding::Utf16BE;
+    }
+
+    void generatedLinesSaveAsTheirText() {
+        QFETCH(TTextEncoding, encoding);
+        const QByteArray marks[] = {QByteArray(), "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF"};
+        const QByteArray mark = marks[int(encoding)];
+        auto encoded = [&](const QStringList &lines) -> QByteArray {
+            const QString text = lines.join("\r\n");
+            switch (encoding) {
+            case TTextEncoding::Ansi:
+                return EncodeAnsi(text);
+            case TTextEncoding::Utf8:
+                return QByteArray(mark + text.toUtf8());
+            case TTextEncoding::Utf16LE:
+            case TTextEncoding::Utf16BE:
+                break;
+            }
+            return QByteArray(mark + Utf16(reinterpret_cast<const char16_t *>(text.utf16()),
+                                           encoding == TTextEncoding::Utf16BE));
+        };
+        TSpyView view;
+        TCodeMemoStrings &s = view.Lines();
+        s.LoadFromBytes(QByteArray(mark + (encoding >= TTextEncoding::Utf16LE
+                                               ? Utf16(u"x", encoding == TTextEncoding::Utf16BE)
+                                               : QByteArray("x"))));
+        QCOMPARE(s.Encoding(), encoding);
+        s.Clear();
+        const QString lone = QString(QChar(0xD800)) + "lone";
+        s.Add("[Description]");
+        s.Add(QStringLiteral("Item1=M\u00fcller \u20ac \u2013 \u0144 \U0001D11E"));
+        s.Add(QStringLiteral("Item2="), QStringLiteral("caf\u00e9"));
+        s.Add(lone);
+        s.Add(QStringLiteral("Item3="), QStringLiteral("a\tb"));
+        s.Add(QStringLiteral("c\rd"));
+        s.Add(QString());
+        QStringList lines{"[Description]",
+                          QStringLiteral("Item1=M\u00fcller \u20ac \u2013 \u0144 \U0001D11E"),
+                          QStringLiteral("Item2=caf\u00e9"),
+                          lone,
+                          "Item3=a    b",
+                          "c",
+                          "d",
+                          ""};
+        QCOMPARE(LinesOf(s), lines);
+        for (int i = 0; i < s.Count(); ++i)
+            QCOMPARE(s.ListLengths().at(i), lines.at(i).size());
+        QCOMPARE(s.EncodedText(), encoded(lines));
+
+        const QString held = s.Get(2);
+        s.Put(2, "Item2=changed");
+        s.Insert(1, "inserted");
+        s.RemoveLine(5);
+        s.Add("after edits");
+        lines[2] = "Item2=changed";
+        lines.insert(1, "inserted");
+        lines.removeAt(5);
+        lines << "after edits";
+        QCOMPARE(LinesOf(s), lines);
+        QCOMPARE(s.EncodedText(), encoded(lines));
+        QCOMPARE(held, QStringLiteral("Item2=caf\u00e9")); // a line read stays as it was
+    }
+
+    void recordsAreMadeWhenAskedFor() {
+        TCodeMemoStrings s;
+        s.LoadFromBytes("a\r\nb\r\nc");
+        QVERIFY(!s.ExistingLineProp(1));
+        TLineProp *p = s.LineProp(1);
+        QVERIFY(p);
+        QCOMPARE(s.ExistingLineProp(1), p);
+        QCOMPARE(p->Modified, lmUnmodified);
+        p->Modified = lmModified;
+        s.Insert(0, "new");
+        QVERIFY(!s.LineProp(0));
+        QCOMPARE(s.LineProp(2), p); // the record moves with its line
+        s.MarkLinesSaved();
+        QCOMPARE(p->Modified, lmSaved);
+    }
+
     void lineStatesFollowSaveAndLoad() {
         QTemporaryDir dir;
         TSpyView view;
