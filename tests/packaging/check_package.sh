@@ -34,7 +34,7 @@ for exe in saplogon-editor saplogon-ini; do
 done
 "$root/usr/bin/saplogon-ini" --help >"$scratch/help.txt"
 # Every subcommand the tool lists is documented in the man page.
-for cmd in keys read read-int read-bool entries generate normalize import renumber; do
+for cmd in keys read read-int read-bool entries generate normalize import renumber check; do
     grep -qw -- "$cmd" "$scratch/help.txt" || fail "--help lacks $cmd"
     zcat "$root/usr/share/man/man1/saplogon-ini.1.gz" | grep -q "^\.BI $cmd\b" || fail "man page lacks $cmd"
 done
