@@ -2,6 +2,7 @@
 
 #include "mainwindow/HelpTopics.h"
 #include "mainwindow/MessageDialogs.h"
+#include "mainwindow/WindowTheme.h"
 #include "platform/AppError.h"
 #include "platform/Environment.h"
 #include "platform/FileOps.h"
@@ -35,7 +36,6 @@ static void InitIconResources() {
 
 namespace {
 
-const QColor HighlightColour(255, 255, 200);
 constexpr int FieldX = 120;
 constexpr int FieldHeight = 21;
 constexpr int FullWidth = 337;
@@ -301,13 +301,11 @@ QWidget *TfrmMain::CreateDetailsPanel() {
         scroll->setFrameShape(QFrame::NoFrame);
         scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-        scroll->setBackgroundRole(QPalette::Base);
-        QPalette palette = scroll->palette();
-        palette.setColor(QPalette::Base, Qt::white);
-        palette.setColor(QPalette::Window, Qt::white);
-        scroll->setPalette(palette);
+        // The form lies on the palette's window colour, where the style draws the frames of edits
+        // and check boxes to be seen; on the base colour they vanish under a dark palette.
+        scroll->setBackgroundRole(QPalette::Window);
+        content->setBackgroundRole(QPalette::Window);
         content->setAutoFillBackground(true);
-        content->setPalette(palette);
         scroll->setWidget(content);
         auto *pageLayout = new QVBoxLayout(page);
         pageLayout->setContentsMargins(0, 0, 0, 0);
@@ -879,12 +877,8 @@ void TfrmMain::ReadModification(QWidget *sender) {
 }
 
 void TfrmMain::ShowHelp(QWidget *sender) {
-    if (qobject_cast<QLineEdit *>(sender) || qobject_cast<QComboBox *>(sender)) {
-        QPalette palette = sender->palette();
-        palette.setColor(QPalette::Base, HighlightColour);
-        palette.setColor(QPalette::Button, HighlightColour);
-        sender->setPalette(palette);
-    }
+    if (qobject_cast<QLineEdit *>(sender) || qobject_cast<QComboBox *>(sender))
+        HighlightField(sender);
     memHelp->clear();
     const THelpTopic *topic = HelpTopic(TagOf(sender));
     if (!topic)
