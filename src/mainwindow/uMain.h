@@ -129,6 +129,15 @@ private:
     bool FilterFieldKey(QLineEdit *edit, QKeyEvent *event) const;
     QScrollArea *PageScrollOf(const QWidget *control) const; // the scrolling page holding a field
 
+    // Keyboard (uMainDesktop.cpp).
+    void CreateShortcuts();
+    void SetKeyboardOrder();
+    // Commits the field being edited, as leaving it would; false when its value was rejected.
+    bool CommitFocusedField();
+    // A command from a shortcut: none while a dialog is open, and only once the focused field is
+    // committed. An error it raises is shown in the standard error box.
+    void RunCommand(const std::function<void()> &command);
+
     QStringList FCommandLine;
     bool FShown = false;
     bool FCloseConfirmed = false;
