@@ -127,6 +127,7 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent), FDocument(FLines) {
     setFont(UiFont(QStringLiteral("Tahoma"), 8));
     CreateControls();
     CreateShortcuts();
+    AcceptFileDrops();
     resize(1035, 560);
     Guard([this] { FormCreate(); });
 }
@@ -781,6 +782,7 @@ void TfrmMain::RefreshMSLastList() {
 
 void TfrmMain::ShowModified() {
     imgModified->setVisible(FModified);
+    ShowTitle();
 }
 
 void TfrmMain::SelectRowAndShow(int row) {
@@ -948,6 +950,7 @@ void TfrmMain::OpenFile(const QString &path) {
         LoadSapLogon(QString());
     });
     RefreshEntryList();
+    ShowModified(); // the file just read has no unsaved changes, whatever the one before had
 }
 
 void TfrmMain::bbtOpenClick() {
@@ -960,6 +963,7 @@ void TfrmMain::bbtOpenClick() {
         UpdateButtons();
     } else {
         FSapLogon.clear();
+        ShowTitle();
     }
 }
 

@@ -1,4 +1,4 @@
-// The main window as a desktop user drives it: shortcuts and keyboard order.
+// The main window as a desktop user drives it: shortcuts, keyboard order, title and file drops.
 #include "mainwindow/uMain.h"
 
 #include "mainwindow/MessageDialogs.h"
@@ -7,14 +7,18 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTimer>
 
 namespace {
 
@@ -44,6 +48,56 @@ protected:
         }
         return QObject::eventFilter(watched, event);
     }
+};
+
+// The first local file a drag carries; folders and other URLs do not count.
+QString DraggedFile(const QMimeData *data) {
+    if (!data || !data->hasUrls())
+        return {};
+    for (const QUrl &url : data->urls())
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile())
+            return url.toLocalFile();
+    return {};
+}
+
+// A file is copied from where it was dragged, never moved: the source must keep it.
+bool AcceptFileDrag(QDropEvent *event) {
+    if (DraggedFile(event->mimeData()).isEmpty() || QApplication::activeModalWidget())
+        return false;
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return true;
+}
+
+// Controls that take drops of their own (edits take a dragged file's path as text, the text view
+// its own selection) pass file drags on to the window.
+class TFileDrops : public QObject {
+public:
+    TFileDrops(QObject *parent, std::function<void(const QString &)> open)
+        : QObject(parent), FOpen(std::move(open)) {}
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        switch (event->type()) {
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+            if (AcceptFileDrag(static_cast<QDropEvent *>(event)))
+                return true;
+            break;
+        case QEvent::Drop:
+            if (AcceptFileDrag(static_cast<QDropEvent *>(event))) {
+                FOpen(DraggedFile(static_cast<QDropEvent *>(event)->mimeData()));
+                return true;
+            }
+            break;
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void(const QString &)> FOpen;
 };
 
 } // namespace
@@ -163,4 +217,63 @@ void TfrmMain::RunCommand(const std::function<void()> &command) {
     } catch (const std::exception &error) {
         ShowException(error, this);
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Title
+
+void TfrmMain::ShowTitle() {
+    if (FSapLogon.isEmpty()) {
+        setWindowTitle(ApplicationTitle());
+        // No name to mark; the flag is kept without the placeholder Qt would otherwise ask for.
+        setAttribute(Qt::WA_WindowModified, FModified);
+        return;
+    }
+    QString name = QFileInfo(FSapLogon).fileName();
+    name.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]")); // shown as written, not as the mark
+    setWindowTitle(name + QStringLiteral("[*] \u2014 ") + ApplicationTitle());
+    setWindowModified(FModified);
+}
+
+// ---------------------------------------------------------------------------------------------
+// File drops
+
+void TfrmMain::AcceptFileDrops() {
+    setAcceptDrops(true);
+    auto *drops = new TFileDrops(this, [this](const QString &path) { OpenDroppedFile(path); });
+    for (QWidget *child : findChildren<QWidget *>())
+        if (child->acceptDrops())
+            child->installEventFilter(drops);
+}
+
+void TfrmMain::dragEnterEvent(QDragEnterEvent *event) {
+    if (!AcceptFileDrag(event))
+        QWidget::dragEnterEvent(event);
+}
+
+void TfrmMain::dragMoveEvent(QDragMoveEvent *event) {
+    if (!AcceptFileDrag(event))
+        QWidget::dragMoveEvent(event);
+}
+
+void TfrmMain::dropEvent(QDropEvent *event) {
+    if (!AcceptFileDrag(event)) {
+        event->ignore();
+        return;
+    }
+    OpenDroppedFile(DraggedFile(event->mimeData()));
+}
+
+void TfrmMain::OpenDroppedFile(const QString &path) {
+    // The drag source waits until the drop returns: the file is opened, with whatever it asks,
+    // once it has.
+    QTimer::singleShot(0, this, [this, path] {
+        activateWindow();
+        RunCommand([this, path] {
+            if (!QFileInfo(path).isFile())
+                return; // gone since it was dragged
+            OpenFile(path);
+            UpdateButtons();
+        });
+    });
 }
