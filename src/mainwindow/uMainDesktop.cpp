@@ -35,18 +35,22 @@ bool IsMoveKey(const QKeyEvent *event) {
            (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down);
 }
 
-// A focused drop-down keeps Alt+Up and Alt+Down, its own keys for its list, over Move up and down.
+// A focused drop-down keeps Alt+Up and Alt+Down, the keys that open its list, over Move up and
+// down. Qt opens it on Alt+Down only and takes Alt+Up for the item above, a change the user never
+// meant to make; here both open it.
 class TDropDownKeys : public QObject {
 public:
     using QObject::QObject;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override {
-        if (event->type() == QEvent::ShortcutOverride && IsMoveKey(static_cast<QKeyEvent *>(event))) {
-            event->accept();
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
+        const bool key = event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress;
+        if (!key || !IsMoveKey(static_cast<QKeyEvent *>(event)))
+            return QObject::eventFilter(watched, event);
+        event->accept();
+        if (event->type() == QEvent::KeyPress)
+            static_cast<QComboBox *>(watched)->showPopup();
+        return true;
     }
 };
 

@@ -306,15 +306,24 @@ private Q_SLOTS:
         QCOMPARE(watch.Effects(), effects);
     }
 
-    // Alt+Down opens a focused drop-down's list instead of moving the entry.
+    // Alt+Up and Alt+Down open a focused drop-down's list instead of moving the entry, and choose
+    // nothing.
+    void dropDownsKeepTheirAltArrows_data() {
+        QTest::addColumn<QString>("keys");
+        QTest::newRow("Alt+Down") << "Alt+Down";
+        QTest::newRow("Alt+Up") << "Alt+Up";
+    }
     void dropDownsKeepTheirAltArrows() {
+        QFETCH(QString, keys);
         TWindowFixture f;
         auto w = Prepared(f, "cbxOrigin");
         TWatch watch(f, *w);
         auto *origin = Find<QComboBox>(*w, "cbxOrigin");
-        Press("Alt+Down");
+        const QString shown = origin->currentText();
+        Press(keys);
         QTRY_VERIFY(origin->view()->isVisible());
         origin->hidePopup();
+        QCOMPARE(origin->currentText(), shown);
         QCOMPARE(watch.Effects(), QString());
     }
 
