@@ -2,6 +2,7 @@
 // Each figure is the processor time of the painting thread, with the wall-clock time beside it:
 // on a machine shared with other jobs the wall clock also counts the waits for a core.
 #include "editor/CodeMemo.h"
+#include "editor/CodeMemoAccessible.h"
 #include "highlight/MemoPainter.h"
 
 #include <QApplication>
@@ -171,6 +172,19 @@ int main(int argc, char **argv) {
                Median(50,
                       [&] {
                           QTest::keyClick(&memo, Qt::Key_X);
+                          repaint();
+                      }),
+               5);
+        // A screen reader listening: the view also finds what changed and reports it.
+        TCodeMemoAccessibility::Listening = [] { return true; };
+        TCodeMemoAccessibility::Deliver = [](QAccessibleEvent *) {};
+        QTest::keyClick(&memo, Qt::Key_X);
+        QApplication::processEvents(); // the first report only keeps the text
+        Report("view: the same with a screen reader listening",
+               Median(50,
+                      [&] {
+                          QTest::keyClick(&memo, Qt::Key_X);
+                          QApplication::processEvents();
                           repaint();
                       }),
                5);

@@ -10,6 +10,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -97,6 +98,24 @@ void alignRight(QLabel *label, int right, int y) {
     label->adjustSize();
     label->move(right - label->width(), y);
 }
+
+// A label that acts as a link: reached with Tab, activated with Space or Enter, and framed while
+// it has the focus (a label draws no focus mark of its own).
+void makeActivatable(QLabel *label, const QString &look, const QString &description) {
+    label->setFocusPolicy(Qt::StrongFocus);
+    label->setAccessibleDescription(description);
+    label->setStyleSheet(QStringLiteral("QLabel { ") + look +
+                         QStringLiteral(" border: 1px solid transparent; }"
+                                        " QLabel:focus { border: 1px dotted #303030; }"));
+}
+
+bool isActivationKey(const QEvent *event) {
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const auto *key = static_cast<const QKeyEvent *>(event);
+    return key->modifiers() == Qt::NoModifier &&
+           (key->key() == Qt::Key_Space || key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter);
+}
 } // namespace
 
 TfrmAbout102::TfrmAbout102(QWidget *parent) : TfrmAbout102(parent, TUpdateSource::Configured()) {}
@@ -111,6 +130,9 @@ TfrmAbout102::TfrmAbout102(QWidget *parent, const TUpdateSource &Source, const Q
                    Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(QFont(QStringLiteral("Tahoma"), 8));
     setFixedSize(450, 288);
+    // The box is drawn over a fixed light picture, so its colours are fixed with it: under a dark
+    // desktop palette its text would be light on light.
+    setPalette(style()->standardPalette());
 
     // The picture is taller than the box: show its middle.
     Image1 = new QLabel(this);
@@ -132,7 +154,9 @@ TfrmAbout102::TfrmAbout102(QWidget *parent, const TUpdateSource &Source, const Q
     lblVersionHistory = makeLabel(this, "lblVersionHistory", QStringLiteral("Version History"), {170, 64});
 
     lblNewVersion = makeLabel(this, "lblNewVersion", QStringLiteral("New version available"), {0, 64});
-    lblNewVersion->setStyleSheet(QStringLiteral("color: red"));
+    // A darker red than pure red: that one reads below 4.5:1 on the picture.
+    makeActivatable(lblNewVersion, QStringLiteral("color: #c00000;"),
+                    QStringLiteral("Opens the download menu"));
     lblNewVersion->setCursor(Qt::PointingHandCursor);
     lblNewVersion->installEventFilter(this);
     alignRight(lblNewVersion, 442, 64);
@@ -150,7 +174,8 @@ TfrmAbout102::TfrmAbout102(QWidget *parent, const TUpdateSource &Source, const Q
 
     lblWebSite = makeLabel(this, "lblWebSite", QUrl(MakerWebSite()).host(), {0, 239});
     lblWebSite->setProperty(TagProperty, 1);
-    lblWebSite->setStyleSheet(QStringLiteral("color: blue; text-decoration: underline"));
+    makeActivatable(lblWebSite, QStringLiteral("color: blue; text-decoration: underline;"),
+                    WebLinkAddress(1));
     lblWebSite->setCursor(Qt::PointingHandCursor);
     lblWebSite->setToolTip(WebLinkAddress(1));
     lblWebSite->installEventFilter(this);
@@ -170,7 +195,10 @@ TfrmAbout102::TfrmAbout102(QWidget *parent, const TUpdateSource &Source, const Q
     imgDonate->setProperty(TagProperty, 2);
     imgDonate->setPixmap(QPixmap(QStringLiteral(":/about/donate.png")));
     imgDonate->setCursor(Qt::PointingHandCursor);
-    imgDonate->setGeometry(268, 257, 74, 21);
+    imgDonate->setToolTip(QStringLiteral("Donate"));
+    makeActivatable(imgDonate, QString(), QStringLiteral("Opens the donation page"));
+    imgDonate->setAlignment(Qt::AlignCenter);
+    imgDonate->setGeometry(267, 256, 76, 23); // room for the focus frame around the 74 x 21 picture
     imgDonate->installEventFilter(this);
 
     BitBtn1 =
@@ -193,8 +221,12 @@ TfrmAbout102::TfrmAbout102(QWidget *parent, const TUpdateSource &Source, const Q
     for (QAction *item : {menSetup, menCAB})
         connect(item, &QAction::triggered, this, [this, item] { menNewVersionClick(item); });
 
-    setTabOrder(BitBtn1, memNews);
-    setTabOrder(memNews, bbtEula);
+    // Reading order after Close: the notice, the news, the web link, E.U.L.A., Donate.
+    setTabOrder(BitBtn1, lblNewVersion);
+    setTabOrder(lblNewVersion, memNews);
+    setTabOrder(memNews, lblWebSite);
+    setTabOrder(lblWebSite, bbtEula);
+    setTabOrder(bbtEula, imgDonate);
     BitBtn1->setFocus();
 
     FormCreate();
@@ -293,13 +325,14 @@ void TfrmAbout102::menNewVersionClick(QObject *Sender) {
 }
 
 bool TfrmAbout102::eventFilter(QObject *watched, QEvent *event) {
-    const bool leftClick = event->type() == QEvent::MouseButtonRelease &&
-                           static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton;
-    if (watched == lblNewVersion && (leftClick || event->type() == QEvent::ContextMenu)) {
+    const bool activated = (event->type() == QEvent::MouseButtonRelease &&
+                            static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) ||
+                           isActivationKey(event);
+    if (watched == lblNewVersion && (activated || event->type() == QEvent::ContextMenu)) {
         lblNewVersionClick();
         return true;
     }
-    if ((watched == lblWebSite || watched == imgDonate) && leftClick) {
+    if ((watched == lblWebSite || watched == imgDonate) && activated) {
         WebLinkClick(watched);
         return true;
     }

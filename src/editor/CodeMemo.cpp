@@ -1,5 +1,7 @@
 #include "editor/CodeMemo.h"
 
+#include "editor/CodeMemoAccessible.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
@@ -71,9 +73,45 @@ QIcon MenuPicture(int index) {
     return QIcon(pm);
 }
 
+// Keys the key map gives a meaning to; a window shortcut on one of them must not take it from the
+// view. Alt with a letter is left to mnemonics, function keys to the window.
+bool IsViewKey(const QKeyEvent *event) {
+    const int key = event->key();
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const bool ctrl = mods & Qt::ControlModifier, alt = mods & Qt::AltModifier;
+    switch (key) {
+    case Qt::Key_Left:
+    case Qt::Key_Right:
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_Home:
+    case Qt::Key_End:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+    case Qt::Key_Insert:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return true;
+    default:
+        break;
+    }
+    if (ctrl && !alt)
+        return key == Qt::Key_Z || key == Qt::Key_Y || key == Qt::Key_A || key == Qt::Key_C ||
+               key == Qt::Key_V || key == Qt::Key_X;
+    if (ctrl || alt)
+        return false;
+    const QString text = event->text();
+    return !text.isEmpty() && text[0].isPrint();
+}
+
 } // namespace
 
-TCustomCodeMemo::TCustomCodeMemo(QWidget *parent) : QAbstractScrollArea(parent), FStyledLines(Lines()) {
+TCustomCodeMemo::TCustomCodeMemo(QWidget *parent)
+    : QAbstractScrollArea(parent), FStyledLines(Lines()),
+      FAccessibility(std::make_unique<TCodeMemoAccessibility>(this)) {
+    InstallCodeMemoAccessibility();
     setObjectName(QStringLiteral("CodeMemo"));
     setAccessibleName(QStringLiteral("File content"));
     setFocusPolicy(Qt::StrongFocus);
@@ -153,18 +191,27 @@ QPoint TCustomCodeMemo::CaretCellAt(const QPoint &p) const {
 
 void TCustomCodeMemo::Invalidate() {
     viewport()->update();
+    NotifyAccessibility(); // the selection may have changed
 }
 
 void TCustomCodeMemo::LinesChanged() {
     // An edit on the screen leaves the start state of the top line as it was, but not those below.
     FPainter.Tokenizer.InvalidateStylesFrom(TopLine() + 1);
     TCodeMemoModel::LinesChanged();
+    NotifyAccessibility();
 }
 
 void TCustomCodeMemo::UpdateBracketClosed() {
     // Inside the bracket the store told nothing of what changed.
     FPainter.Tokenizer.InvalidateStylesFrom(0);
     TCodeMemoModel::UpdateBracketClosed();
+    NotifyAccessibility();
+}
+
+void TCustomCodeMemo::NotifyAccessibility() {
+    // Nothing is compared unless a client listens, and then once for all changes of one event.
+    if (TCodeMemoAccessibility::Listening() && !FAccessibilityReport.isActive())
+        FAccessibilityReport.start(0, this);
 }
 
 void TCustomCodeMemo::InvalidateBackupTopLine() {
@@ -236,6 +283,7 @@ void TCustomCodeMemo::ScrollBarAction(Qt::Orientation o, int action) {
 void TCustomCodeMemo::CaretMoved() {
     FCaretVisible = hasFocus();
     viewport()->update();
+    NotifyAccessibility();
 }
 
 void TCustomCodeMemo::scrollContentsBy(int, int) {
@@ -339,6 +387,11 @@ void TCustomCodeMemo::RestartBlink() {
 }
 
 void TCustomCodeMemo::timerEvent(QTimerEvent *event) {
+    if (event->timerId() == FAccessibilityReport.timerId()) {
+        FAccessibilityReport.stop();
+        FAccessibility->Report();
+        return;
+    }
     if (event->timerId() == FAutoScroll.timerId()) {
         if (FLeftButtonDown && (QApplication::mouseButtons() & Qt::LeftButton))
             DragSelectTo(FLastMousePos);
@@ -760,6 +813,14 @@ void TCustomCodeMemo::contextMenuEvent(QContextMenuEvent *event) {
 }
 
 // ---- keys --------------------------------------------------------------------------------------
+
+bool TCustomCodeMemo::event(QEvent *event) {
+    if (event->type() == QEvent::ShortcutOverride && IsViewKey(static_cast<QKeyEvent *>(event))) {
+        event->accept();
+        return true;
+    }
+    return QAbstractScrollArea::event(event);
+}
 
 bool TCustomCodeMemo::focusNextPrevChild(bool next) {
     // Tab and Shift+Tab are editing keys here; Ctrl+Tab never reaches this point.

@@ -8,8 +8,10 @@
 #include <QMenu>
 #include <QPointer>
 #include <functional>
+#include <memory>
 
 class QPainter;
+class TCodeMemoAccessibility;
 
 // The text view: the editing model in a scrolling window, with the key map and the character
 // handler. The cell geometry and the painting come from the highlighter's painter.
@@ -76,6 +78,7 @@ public:
     bool FDragCaret = true;
 
 protected:
+    bool event(QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     // Everything drawn inside the viewport.
     virtual void PaintText(QPainter &p, const QRect &dirty);
@@ -111,6 +114,7 @@ private:
     void OpenURLWord(const QString &word);
     void ClearStylesBetween(int oldTop, int newTop);
     TMemoPaintState PaintState();
+    void NotifyAccessibility(); // reports changes once the current event is handled
 
     TLineStoreStyledLines<TCodeMemoStrings> FStyledLines;
     bool FCaretVisible = false;
@@ -119,6 +123,8 @@ private:
     bool FResettingTop = false;
     QBasicTimer FBlink;
     QBasicTimer FAutoScroll;
+    QBasicTimer FAccessibilityReport;
+    std::unique_ptr<TCodeMemoAccessibility> FAccessibility;
     QPoint FPressPos;
     QPoint FLastMousePos;
     QPoint FDropCell{-1, -1};

@@ -1,10 +1,12 @@
 #include "mainwindow/Application.h"
 
 #include "mainwindow/MessageDialogs.h"
+#include "mainwindow/WindowTheme.h"
 
 TApplication::TApplication(int &argc, char **argv) : QApplication(argc, argv) {
     setApplicationName(ApplicationTitle());
     setApplicationVersion(QStringLiteral(SAPLOGON_VERSION));
+    ApplyThemeFromEnvironment();
 }
 
 bool TApplication::notify(QObject *receiver, QEvent *event) {

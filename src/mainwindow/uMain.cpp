@@ -3,6 +3,7 @@
 #include "mainwindow/HelpTopics.h"
 #include "mainwindow/MessageDialogs.h"
 #include "mainwindow/OtherContentGroup.h"
+#include "mainwindow/WindowTheme.h"
 #include "platform/AppError.h"
 #include "platform/Environment.h"
 #include "platform/FileOps.h"
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -39,7 +41,6 @@ static void InitIconResources() {
 
 namespace {
 
-const QColor HighlightColour(255, 255, 200);
 constexpr int FieldX = 120;
 constexpr int FieldHeight = 21;
 constexpr int FullWidth = 337;
@@ -116,6 +117,18 @@ void SetNameAndAccessible(QWidget *w, const char *name, const QString &accessibl
     w->setAccessibleName(accessible);
 }
 
+// A caption as shown: "&x" is x underlined for Alt+x, "&&" a plain ampersand.
+QString WithoutMnemonic(const QString &caption) {
+    QString shown;
+    shown.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && i + 1 < caption.size())
+            ++i;
+        shown += caption[i];
+    }
+    return shown;
+}
+
 } // namespace
 
 void SelectComboItem(QComboBox *combo, const QString &value) {
@@ -137,6 +150,8 @@ TfrmMain::TfrmMain(QWidget *parent) : QWidget(parent), FDocument(FLines) {
     setAccessibleName(ApplicationTitle());
     setFont(UiFont(QStringLiteral("Tahoma"), 8));
     CreateControls();
+    CreateShortcuts();
+    AcceptFileDrops();
     resize(1035, 560);
     Guard([this] { FormCreate(); });
 }
@@ -180,17 +195,7 @@ void TfrmMain::CreateControls() {
     ProgressBar->hide();
     root->addWidget(ProgressBar);
 
-    // Keyboard order of the pages follows the field numbers; the renumber button sits after SessManKey.
-    QList<QWidget *> systems;
-    for (int tag = 1; tag <= 19; ++tag) {
-        systems << FFields[tag];
-        if (tag == fnSessManKey)
-            systems << bbtSessManKeyAuto;
-    }
-    for (qsizetype i = 1; i < systems.size(); ++i)
-        setTabOrder(systems[i - 1], systems[i]);
-    for (int tag = 21; tag <= 31; ++tag)
-        setTabOrder(FFields[tag - 1], FFields[tag]);
+    SetKeyboardOrder();
 }
 
 QWidget *TfrmMain::CreateTopBar() {
@@ -203,7 +208,7 @@ QWidget *TfrmMain::CreateTopBar() {
 
     grpSapLogon = new QGroupBox(QStringLiteral(" SAPLOGON.INI "), Panel6);
     SetNameAndAccessible(grpSapLogon, "grpSapLogon", QStringLiteral("SAPLOGON.INI"));
-    auto *chooseLabel = new QLabel(QStringLiteral("Choose file"), grpSapLogon);
+    auto *chooseLabel = new QLabel(QStringLiteral("Choose &file"), grpSapLogon);
     chooseLabel->setObjectName(QStringLiteral("lblChooseFile"));
     chooseLabel->move(12, 19);
     chooseLabel->adjustSize();
@@ -212,9 +217,11 @@ QWidget *TfrmMain::CreateTopBar() {
     edtSapLogon->setReadOnly(true);
     edtSapLogon->setGeometry(12, 35, 667, FieldHeight);
     chooseLabel->setBuddy(edtSapLogon);
-    bbtOpen = AddPictureButton(grpSapLogon, "bbtOpen", QStringLiteral("open"), QString(), 685, 33, 0);
+    bbtOpen = AddPictureButton(grpSapLogon, "bbtOpen", QStringLiteral("open"),
+                               QStringLiteral("Open a SAPLOGON.INI file"), 685, 33, 0);
     bbtOpen->setAccessibleName(QStringLiteral("Open"));
-    bbtFind = AddPictureButton(grpSapLogon, "bbtFind", QStringLiteral("find"), QString(), 716, 33, 0);
+    bbtFind = AddPictureButton(grpSapLogon, "bbtFind", QStringLiteral("find"),
+                               QStringLiteral("Find SAPLOGON.INI in the Windows folder"), 716, 33, 0);
     bbtFind->setAccessibleName(QStringLiteral("Find"));
     grpSapLogon->installEventFilter(this); // keeps the path edit stretched and the buttons at the right
     layout->addWidget(grpSapLogon, 1);
@@ -346,13 +353,13 @@ QWidget *TfrmMain::CreateDetailsPanel() {
         scroll->setFrameShape(QFrame::NoFrame);
         scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-        scroll->setBackgroundRole(QPalette::Base);
-        QPalette palette = scroll->palette();
-        palette.setColor(QPalette::Base, Qt::white);
-        palette.setColor(QPalette::Window, Qt::white);
-        scroll->setPalette(palette);
+        // The fields move the page into view themselves; the area is no stop of its own.
+        scroll->setFocusPolicy(Qt::NoFocus);
+        // The form lies on the palette's window colour, where the style draws the frames of edits
+        // and check boxes to be seen; on the base colour they vanish under a dark palette.
+        scroll->setBackgroundRole(QPalette::Window);
+        content->setBackgroundRole(QPalette::Window);
         content->setAutoFillBackground(true);
-        content->setPalette(palette);
         scroll->setWidget(content);
         auto *pageLayout = new QVBoxLayout(page);
         pageLayout->setContentsMargins(0, 0, 0, 0);
@@ -413,46 +420,47 @@ QWidget *TfrmMain::CreateSystemsContent() {
     auto *content = new QWidget(this); // parented now so that it takes the window font
     content->setObjectName(QStringLiteral("scrDetailsContent"));
     AddHeading(content, QStringLiteral("Required fields"), 8, 11);
-    AddEdit(content, "ledtDescription", QStringLiteral("Description"), 33, FullWidth, 1);
-    AddCombo(content, "cbxOrigin", QStringLiteral("Origin"), 59, FullWidth, 2,
+    AddEdit(content, "ledtDescription", QStringLiteral("&Description"), 33, FullWidth, 1);
+    AddCombo(content, "cbxOrigin", QStringLiteral("&Origin"), 59, FullWidth, 2,
              {QStringLiteral("MS_SEL_GROUPS"), QStringLiteral("MS_SEL_SERVER"), QStringLiteral("USEREDIT")});
-    AddEdit(content, "ledtServer", QStringLiteral("Server"), 86, FullWidth, 3);
-    AddCombo(content, "cbxSystem", QStringLiteral("System"), 112, 48, 4,
+    AddEdit(content, "ledtServer", QStringLiteral("&Server"), 86, FullWidth, 3);
+    AddCombo(content, "cbxSystem", QStringLiteral("S&ystem"), 112, 48, 4,
              {QStringLiteral("2"), QStringLiteral("3")});
-    AddEdit(content, "ledtDatabase", QStringLiteral("Database"), 139, FullWidth, 5);
-    AddEdit(content, "ledtAddress", QStringLiteral("Address"), 165, FullWidth, 6);
-    AddEdit(content, "ledtMSSysName", QStringLiteral("MSSysName"), 192, FullWidth, 7);
-    AddEdit(content, "ledtMSSrvName", QStringLiteral("MSSrvName"), 218, FullWidth, 8);
+    AddEdit(content, "ledtDatabase", QStringLiteral("Data&base"), 139, FullWidth, 5);
+    AddEdit(content, "ledtAddress", QStringLiteral("&Address"), 165, FullWidth, 6);
+    AddEdit(content, "ledtMSSysName", QStringLiteral("MSSys&Name"), 192, FullWidth, 7);
+    AddEdit(content, "ledtMSSrvName", QStringLiteral("MSSr&vName"), 218, FullWidth, 8);
     AddHeading(content, QStringLiteral("Optional fields"), 8, 244);
-    AddEdit(content, "ledtRouter", QStringLiteral("Router"), 271, FullWidth, 9);
-    AddCombo(content, "cbxRouterChoice", QStringLiteral("RouterChoice"), 297, 65, 10,
+    AddEdit(content, "ledtRouter", QStringLiteral("&Router"), 271, FullWidth, 9);
+    AddCombo(content, "cbxRouterChoice", QStringLiteral("Router&Choice"), 297, 65, 10,
              {QStringLiteral("1"), QStringLiteral("0")});
-    AddEdit(content, "ledtRouter2", QStringLiteral("Router2"), 324, FullWidth, 11);
+    AddEdit(content, "ledtRouter2", QStringLiteral("Router&2"), 324, FullWidth, 11);
     AddHeading(content, QStringLiteral("Language support (Native Language support)"), 8, 350);
-    AddEdit(content, "ledtCodePage", QStringLiteral("Code page"), 377, FullWidth, 12);
+    AddEdit(content, "ledtCodePage", QStringLiteral("Code &page"), 377, FullWidth, 12);
     QStringList codePageIndexes;
     for (int i = -1; i <= 99; ++i)
         codePageIndexes << QString::number(i);
-    AddCombo(content, "cbxCodePageIndex", QStringLiteral("Code page index"), 403, 48, 13, codePageIndexes);
-    AddEdit(content, "ledtEncodingID", QStringLiteral("EncodingID"), 430, FullWidth, 14);
+    AddCombo(content, "cbxCodePageIndex", QStringLiteral("Code page &index"), 403, 48, 13, codePageIndexes);
+    AddEdit(content, "ledtEncodingID", QStringLiteral("&EncodingID"), 430, FullWidth, 14);
     AddHeading(content, QStringLiteral("SNC Support (Secure Network Settings)"), 8, 456);
-    AddEdit(content, "ledtSncName", QStringLiteral("SncName"), 482, FullWidth, 15);
-    AddCombo(content, "cbxSncChoice", QStringLiteral("SncChoice"), 509, 48, 16,
+    AddEdit(content, "ledtSncName", QStringLiteral("SncNa&me"), 482, FullWidth, 15);
+    AddCombo(content, "cbxSncChoice", QStringLiteral("SncC&hoice"), 509, 48, 16,
              {QStringLiteral("-1"), QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"),
               QStringLiteral("3"), QStringLiteral("9")});
     AddHeading(content, QStringLiteral("Connection speed"), 8, 535);
-    AddCombo(content, "cbxLowSpeedConnection", QStringLiteral("LowSpeedConnection"), 562, 48, 17,
+    AddCombo(content, "cbxLowSpeedConnection", QStringLiteral("&LowSpeedConnection"), 562, 48, 17,
              {QStringLiteral("1"), QStringLiteral("0")});
     AddHeading(content, QStringLiteral("Other sections"), 8, 588);
-    ledtSessManKey = AddEdit(content, "ledtSessManKey", QStringLiteral("SessManKey"), 615, 305, 18);
+    ledtSessManKey = AddEdit(content, "ledtSessManKey", QStringLiteral("SessMan&Key"), 615, 305, 18);
     bbtSessManKeyAuto =
-        AddPictureButton(content, "bbtSessManKeyAuto", QStringLiteral("renumber"), QString(), 431, 613, 0);
+        AddPictureButton(content, "bbtSessManKeyAuto", QStringLiteral("renumber"),
+                         QStringLiteral("Renumber the SessManKey of all entries"), 431, 613, 0);
     bbtSessManKeyAuto->setAccessibleName(QStringLiteral("Renumber SessManKey"));
     WatchField(bbtSessManKeyAuto, 0);
     connect(bbtSessManKeyAuto, &QPushButton::clicked, this,
             [this] { Guard([this] { bbtSessManKeyAutoClick(); }); });
     AddHeading(content, QStringLiteral("Optional sections"), 8, 641);
-    AddEdit(content, "ledtMSSrvPort", QStringLiteral("MSSrvPort"), 668, FullWidth, 19);
+    AddEdit(content, "ledtMSSrvPort", QStringLiteral("MSSrvPor&t"), 668, FullWidth, 19);
     auto *bottom = new QLabel(content);
     bottom->setObjectName(QStringLiteral("lblBottomSpace"));
     bottom->setGeometry(0, 668 + FieldHeight, 8, 13);
@@ -467,22 +475,22 @@ QWidget *TfrmMain::CreateGlobalContent() {
     content->setObjectName(QStringLiteral("ScrollBox1Content"));
     AddHeading(content, QStringLiteral("Configuration"), 16, 15);
     ledtSessManNewKey =
-        AddEdit(content, "ledtSessManNewKey", QStringLiteral("SessManNewKey"), 41, FullWidth, 20);
-    AddEdit(content, "ledtMessageServerTimeout", QStringLiteral("MessageServerTimeout"), 68, FullWidth, 21);
-    AddCheck(content, "chkWithWizard", QStringLiteral("WithWizard"), 95, 22);
-    AddCheck(content, "chkConfirmDelete", QStringLiteral("ConfirmDelete"), 118, 23);
-    AddCheck(content, "chkNoEditFunctionality", QStringLiteral("NoEditFunctionality"), 141, 24);
-    AddCheck(content, "chkSapguiHexdumpActivated", QStringLiteral("SapguiHexdumpActivated"), 164, 25);
-    AddCheck(content, "chkSapguiTraceActivated", QStringLiteral("SapguiTraceActivated"), 187, 26);
+        AddEdit(content, "ledtSessManNewKey", QStringLiteral("&SessManNewKey"), 41, FullWidth, 20);
+    AddEdit(content, "ledtMessageServerTimeout", QStringLiteral("&MessageServerTimeout"), 68, FullWidth, 21);
+    AddCheck(content, "chkWithWizard", QStringLiteral("&WithWizard"), 95, 22);
+    AddCheck(content, "chkConfirmDelete", QStringLiteral("&ConfirmDelete"), 118, 23);
+    AddCheck(content, "chkNoEditFunctionality", QStringLiteral("&NoEditFunctionality"), 141, 24);
+    AddCheck(content, "chkSapguiHexdumpActivated", QStringLiteral("Sapgui&HexdumpActivated"), 164, 25);
+    AddCheck(content, "chkSapguiTraceActivated", QStringLiteral("Sapgui&TraceActivated"), 187, 26);
     cbxSapguiTraceLevel =
-        AddCombo(content, "cbxSapguiTraceLevel", QStringLiteral("SapguiTraceLevel"), 210, 145, 27,
+        AddCombo(content, "cbxSapguiTraceLevel", QStringLiteral("SapguiTrace&Level"), 210, 145, 27,
                  {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3")});
-    AddEdit(content, "ledtSapguiNTCmdOpts", QStringLiteral("SapguiNTCmdOpts"), 237, FullWidth, 28);
+    AddEdit(content, "ledtSapguiNTCmdOpts", QStringLiteral("SapguiNTCmd&Opts"), 237, FullWidth, 28);
     AddHeading(content, QStringLiteral("MSLast"), 16, 271);
-    cbxMSLast = AddCombo(content, "cbxMSLast", QStringLiteral("MSLast"), 290, 145, 29, {});
+    cbxMSLast = AddCombo(content, "cbxMSLast", QStringLiteral("MSL&ast"), 290, 145, 29, {});
     AddHeading(content, QStringLiteral("MSWinPos"), 16, 319);
-    AddEdit(content, "ledtNormX", QStringLiteral("NormX"), 345, FullWidth, 30);
-    AddEdit(content, "ledtNormY", QStringLiteral("NormY"), 372, FullWidth, 31);
+    AddEdit(content, "ledtNormX", QStringLiteral("Norm&X"), 345, FullWidth, 30);
+    AddEdit(content, "ledtNormY", QStringLiteral("Norm&Y"), 372, FullWidth, 31);
     grpKeptContent = AddOtherContentGroup(content, QStringLiteral("Other keys and sections in this file"),
                                           "grpKeptContent", "lvwKeptContent", 372 + FieldHeight + 13);
     content->setFixedSize(FieldX + FullWidth + 8, 372 + FieldHeight + 13);
@@ -492,12 +500,17 @@ QWidget *TfrmMain::CreateGlobalContent() {
 namespace {
 QLabel *AddFieldLabel(QWidget *parent, const char *name, const QString &text, int y, QWidget *buddy) {
     auto *label = new QLabel(text, parent);
-    label->setObjectName(QStringLiteral("lbl") + QLatin1String(name).mid(4));
+    // Named after the field without its kind: ledtServer's label is lblServer, cbxOrigin's lblOrigin.
+    const QString field = QLatin1String(name);
+    qsizetype kind = 0;
+    while (kind < field.size() && field[kind].isLower())
+        ++kind;
+    label->setObjectName(QStringLiteral("lbl") + field.mid(kind));
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Right-aligned against the field; a caption that the stand-in face makes too wide is set smaller.
     const int room = FieldX - LabelGap - 2;
     QFont font = label->font();
-    while (QFontMetrics(font).horizontalAdvance(text) > room && font.pointSizeF() > 6)
+    while (QFontMetrics(font).horizontalAdvance(WithoutMnemonic(text)) > room && font.pointSizeF() > 6)
         font.setPointSizeF(font.pointSizeF() - 0.25);
     label->setFont(font);
     label->setGeometry(FieldX - LabelGap - room, y, room, FieldHeight);
@@ -509,7 +522,7 @@ QLabel *AddFieldLabel(QWidget *parent, const char *name, const QString &text, in
 QLineEdit *TfrmMain::AddEdit(QWidget *parent, const char *name, const QString &label, int y, int width,
                              int tag) {
     auto *edit = new QLineEdit(parent);
-    SetNameAndAccessible(edit, name, label);
+    SetNameAndAccessible(edit, name, WithoutMnemonic(label));
     edit->setGeometry(FieldX, y, width, FieldHeight);
     AddFieldLabel(parent, name, label, y, edit);
     WatchField(edit, tag);
@@ -519,7 +532,7 @@ QLineEdit *TfrmMain::AddEdit(QWidget *parent, const char *name, const QString &l
 QComboBox *TfrmMain::AddCombo(QWidget *parent, const char *name, const QString &label, int y, int width,
                               int tag, const QStringList &items) {
     auto *combo = new QComboBox(parent);
-    SetNameAndAccessible(combo, name, label);
+    SetNameAndAccessible(combo, name, WithoutMnemonic(label));
     combo->setEditable(false);
     combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     combo->addItems(items);
@@ -533,7 +546,7 @@ QComboBox *TfrmMain::AddCombo(QWidget *parent, const char *name, const QString &
 
 QCheckBox *TfrmMain::AddCheck(QWidget *parent, const char *name, const QString &caption, int y, int tag) {
     auto *check = new QCheckBox(caption, parent);
-    SetNameAndAccessible(check, name, caption);
+    SetNameAndAccessible(check, name, WithoutMnemonic(caption));
     check->setGeometry(FieldX, y, std::max(145, check->sizeHint().width()), 17);
     WatchField(check, tag);
     return check;
@@ -654,7 +667,16 @@ bool TfrmMain::eventFilter(QObject *watched, QEvent *event) {
         return true;
     }
     if (watched == lbxEntries && event->type() == QEvent::KeyRelease) {
-        Guard([this] { lbxEntriesClick(); });
+        // Keys that bring the focus in or belong to a shortcut select nothing; they would switch
+        // the page back to Systems.
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QList<int> ignored{Qt::Key_Tab,     Qt::Key_Backtab, Qt::Key_Shift,
+                                 Qt::Key_Control, Qt::Key_Alt,     Qt::Key_AltGr,
+                                 Qt::Key_Meta,    Qt::Key_Super_L, Qt::Key_Super_R};
+        const bool selects =
+            !ignored.contains(key->key()) && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        if (selects)
+            Guard([this] { lbxEntriesClick(); });
         return false;
     }
     auto *control = qobject_cast<QWidget *>(watched);
@@ -871,10 +893,13 @@ void TfrmMain::UpdateButtons() {
     const bool filtered = FilterActive();
     bbtUp->setEnabled(!filtered && selected && row > 0);
     bbtDown->setEnabled(!filtered && selected && row < count - 1);
-    bbtUp->setToolTip(filtered ? QStringLiteral("Move up (not while the list is filtered)")
-                               : QStringLiteral("Move up"));
-    bbtDown->setToolTip(filtered ? QStringLiteral("Move down (not while the list is filtered)")
-                                 : QStringLiteral("Move down"));
+    const QString notFiltered = QStringLiteral(" \u2014 not while the list is filtered");
+    for (QPushButton *move : {bbtUp, bbtDown}) {
+        QString tip = move->toolTip();
+        if (tip.endsWith(notFiltered))
+            tip.chop(notFiltered.size());
+        move->setToolTip(filtered ? tip + notFiltered : tip);
+    }
     bbtRemove->setEnabled(selected);
     bbtCopy->setEnabled(selected);
     bbtImport->setEnabled(selected);
@@ -912,6 +937,7 @@ void TfrmMain::RefreshMSLastList() {
 
 void TfrmMain::ShowModified() {
     imgModified->setVisible(FModified);
+    ShowTitle();
 }
 
 void TfrmMain::SelectRowAndShow(int entry) {
@@ -1059,12 +1085,8 @@ void TfrmMain::ReadModification(QWidget *sender) {
 }
 
 void TfrmMain::ShowHelp(QWidget *sender) {
-    if (qobject_cast<QLineEdit *>(sender) || qobject_cast<QComboBox *>(sender)) {
-        QPalette palette = sender->palette();
-        palette.setColor(QPalette::Base, HighlightColour);
-        palette.setColor(QPalette::Button, HighlightColour);
-        sender->setPalette(palette);
-    }
+    if (qobject_cast<QLineEdit *>(sender) || qobject_cast<QComboBox *>(sender))
+        HighlightField(sender);
     memHelp->clear();
     FHelpSender = sender;
     FHelpText.clear();
@@ -1131,6 +1153,7 @@ void TfrmMain::OpenFile(const QString &path) {
         LoadSapLogon(QString());
     });
     RefreshEntryList();
+    ShowModified(); // the file just read has no unsaved changes, whatever the one before had
 }
 
 bool TfrmMain::ConfirmDiscard() {
@@ -1153,6 +1176,7 @@ void TfrmMain::bbtOpenClick() {
         UpdateButtons();
     } else {
         FSapLogon.clear();
+        ShowTitle();
     }
 }
 

@@ -111,6 +111,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     // Runs a handler; an error it raises ends it and is shown in the standard error box.
@@ -154,6 +157,18 @@ private:
     void FocusDescription();
     bool FilterFieldKey(QLineEdit *edit, QKeyEvent *event) const;
     QScrollArea *PageScrollOf(const QWidget *control) const; // the scrolling page holding a field
+
+    // Keyboard, title and file drops (uMainDesktop.cpp).
+    void CreateShortcuts();
+    void SetKeyboardOrder();
+    void AcceptFileDrops();
+    void OpenDroppedFile(const QString &path);
+    // Commits the field being edited, as leaving it would; false when its value was rejected.
+    bool CommitFocusedField();
+    // A command from a shortcut or a drop: none while a dialog is open, and only once the focused
+    // field is committed. An error it raises is shown in the standard error box.
+    void RunCommand(const std::function<void()> &command);
+    void ShowTitle();
 
     QStringList FCommandLine;
     bool FShown = false;

@@ -219,6 +219,59 @@ private Q_SLOTS:
         QCOMPARE(FOpened[2].query(), QStringLiteral("id=start:utils:eula"));
         QCOMPARE(FOpened[0].host(), FOpened[2].host());
     }
+
+    // Every link is a stop of the keyboard order, in reading order after Close.
+    void keyboardOrderReachesTheLinks() {
+        LocalHttpServer server;
+        serveInfo(server, "9.0.0.0", "Setup.exe");
+        TfrmAbout102 box(nullptr, source(server));
+        box.show();
+        QVERIFY(QTest::qWaitForWindowActive(&box));
+        QCOMPARE(QApplication::focusWidget(), child<QWidget>(box, "BitBtn1"));
+        QStringList order;
+        for (int i = 0; i < 6; ++i) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            order << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(order,
+                 (QStringList{"lblNewVersion", "memNews", "lblWebSite", "bbtEula", "imgDonate", "BitBtn1"}));
+    }
+
+    void keysActivateTheLinks_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("opened"); // the page's path, or "menu" for the download menu
+        QTest::newRow("web site with Space") << "lblWebSite" << int(Qt::Key_Space) << "/wiki/doku.php";
+        QTest::newRow("web site with Enter") << "lblWebSite" << int(Qt::Key_Return) << "/wiki/doku.php";
+        QTest::newRow("donation with Space") << "imgDonate" << int(Qt::Key_Space) << "/cgi-bin/webscr";
+        QTest::newRow("donation with Enter") << "imgDonate" << int(Qt::Key_Enter) << "/cgi-bin/webscr";
+        QTest::newRow("notice with Space") << "lblNewVersion" << int(Qt::Key_Space) << "menu";
+        QTest::newRow("notice with Enter") << "lblNewVersion" << int(Qt::Key_Return) << "menu";
+    }
+    void keysActivateTheLinks() {
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        QFETCH(QString, opened);
+        LocalHttpServer server;
+        serveInfo(server, "9.0.0.0", "Setup.exe");
+        TfrmAbout102 box(nullptr, source(server));
+        box.show();
+        QVERIFY(QTest::qWaitForWindowActive(&box));
+        auto *target = child<QLabel>(box, qPrintable(control));
+        target->setFocus(Qt::TabFocusReason);
+        FOpened.clear();
+        QTest::keyClick(target, Qt::Key(key));
+        auto *menu = child<QMenu>(box, "pmNewVersion");
+        if (opened == "menu") {
+            QTRY_VERIFY(menu->isVisible());
+            menu->hide();
+            QVERIFY(FOpened.isEmpty());
+        } else {
+            QCOMPARE(FOpened.size(), 1);
+            QCOMPARE(FOpened.first().path(), opened);
+        }
+        QVERIFY(box.isVisible()); // Enter went to the link, not to the default button
+    }
 };
 
 QTEST_MAIN(TestAboutBox)

@@ -53,7 +53,8 @@ private Q_SLOTS:
         QCOMPARE(w.edtSapLogon->text(), loaded ? path : QString());
         QCOMPARE(w.FEntries.size(), loaded ? 3 : 0);
         QCOMPARE(w.lbxEntries->count(), loaded ? 3 : 0);
-        QCOMPARE(w.windowTitle(), QStringLiteral("Editor for SAPLOGON.INI"));
+        QCOMPARE(w.windowTitle(), loaded ? QStringLiteral("three.ini[*] \u2014 Editor for SAPLOGON.INI")
+                                         : QStringLiteral("Editor for SAPLOGON.INI"));
         QVERIFY(f.dialogs.messages.isEmpty());
     }
 
