@@ -134,8 +134,8 @@ quint64 SliceSpan(qsizetype start, qsizetype bytes) {
     return (quint64(start) << kSliceLengthBits) | quint64(bytes);
 }
 
-// Writes part at d in codec E. False at a tab, a line break or a character E cannot carry as
-// itself: those lines take the general path.
+// Writes part at d in codec E. False at a tab, a line break, a character E cannot carry as
+// itself, or (UTF-8) a U+FEFF: those lines take the general path.
 template <TTextEncoding E> bool EncodePart(char *&d, QStringView part) {
     const char16_t *p = reinterpret_cast<const char16_t *>(part.data());
     const qsizetype n = part.size();
@@ -156,6 +156,8 @@ template <TTextEncoding E> bool EncodePart(char *&d, QStringView part) {
             *d++ = char(c & 0xFF);
         } else if (c < 0x80) {
             *d++ = char(c);
+        } else if (c == 0xFEFF) {
+            return false; // decoding a slice that starts with it would take it for a mark
         } else if (c < 0x800) {
             *d++ = char(0xC0 | (c >> 6));
             *d++ = char(0x80 | (c & 0x3F));

@@ -77,6 +77,13 @@ private Q_SLOTS:
             << QByteArray("\xEF\xBB\xBF"
                           "a\xEF\xBF\xBD"
                           "b");
+        // Found by fuzzing: a line decoded alone lost the U+FEFF it starts with, taken for a mark.
+        QTest::newRow("utf-8 U+FEFF starting a line after the mark")
+            << QByteArray("\xEF\xBB\xBF\r\xEF\xBB\xBF"
+                          "a")
+            << QStringList{QString(), QStringLiteral("\uFEFFa")} << TTextEncoding::Utf8
+            << QByteArray("\xEF\xBB\xBF\r\n\xEF\xBB\xBF"
+                          "a");
         QTest::newRow("utf-8 without mark is the code page")
             << QByteArray("caf\xC3\xA9") << QStringList{QStringLiteral("caf\u00C3\u00A9")}
             << TTextEncoding::Ansi << QByteArray("caf\xC3\xA9");
