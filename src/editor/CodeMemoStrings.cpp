@@ -134,8 +134,8 @@ quint64 SliceSpan(qsizetype start, qsizetype bytes) {
     return (quint64(start) << kSliceLengthBits) | quint64(bytes);
 }
 
-// Writes part at d in codec E. False at a tab, a line break, a character E cannot carry as
-// itself, or (UTF-8) a U+FEFF: those lines take the general path.
+// Writes part at d in codec E. False at a tab, a line break or a character E cannot carry as
+// itself: those lines take the general path.
 template <TTextEncoding E> bool EncodePart(char *&d, QStringView part) {
     const char16_t *p = reinterpret_cast<const char16_t *>(part.data());
     const qsizetype n = part.size();
@@ -156,8 +156,6 @@ template <TTextEncoding E> bool EncodePart(char *&d, QStringView part) {
             *d++ = char(c & 0xFF);
         } else if (c < 0x80) {
             *d++ = char(c);
-        } else if (c == 0xFEFF) {
-            return false; // decoding a slice that starts with it would take it for a mark
         } else if (c < 0x800) {
             *d++ = char(0xC0 | (c >> 6));
             *d++ = char(0x80 | (c & 0x3F));
@@ -208,6 +206,12 @@ bool AppendEncoded(QByteArray &buf, TTextEncoding codec, QStringView a, QStringV
 // Length in UTF-16 units of valid UTF-8, or -1 where the text is not plainly valid: then the whole
 // text goes through the general decoder, which alone knows how to replace what is broken.
 // Noncharacters and a mark right after the mark are also left to it.
+// UTF-8 after the file's mark: a U+FEFF there is text, which QString::fromUtf8 would drop as a mark.
+QString DecodeUtf8Text(const char *p, qsizetype n) {
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(QByteArrayView(p, n));
+}
+
 qsizetype Utf16LengthOfValidUtf8(const unsigned char *s, qsizetype n) {
     qsizetype units = 0;
     for (qsizetype i = 0; i < n;) {
@@ -274,7 +278,7 @@ QString TCodeMemoStrings::TextOf(quint64 span) const {
     const qsizetype n = qsizetype(span & kSliceLengthMask);
     switch (FBufferCodec) {
     case TTextEncoding::Utf8:
-        return QString::fromUtf8(p, n);
+        return DecodeUtf8Text(p, n);
     case TTextEncoding::Ansi:
         return DecodeAnsi(QByteArrayView(p, n));
     case TTextEncoding::Utf16LE:
@@ -735,7 +739,7 @@ QString TCodeMemoStrings::Decode(const QByteArray &bytes, TTextEncoding encoding
     const qsizetype n = bytes.size() - markLength;
     switch (encoding) {
     case TTextEncoding::Utf8:
-        return QString::fromUtf8(p, n); // malformed sequences become U+FFFD
+        return DecodeUtf8Text(p, n); // malformed sequences become U+FFFD
     case TTextEncoding::Utf16LE:
         return DecodeUtf16(p, n, false);
     case TTextEncoding::Utf16BE:
@@ -791,7 +795,7 @@ bool TCodeMemoStrings::AdoptBytes(const QByteArray &bytes, TTextEncoding encodin
             QString line;
             const char *p = bytes.constData() + start;
             if (encoding == TTextEncoding::Utf8)
-                line = QString::fromUtf8(p, size);
+                line = DecodeUtf8Text(p, size);
             else if (encoding == TTextEncoding::Ansi)
                 line = DecodeAnsi(QByteArrayView(p, size));
             else

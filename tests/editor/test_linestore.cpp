@@ -77,7 +77,11 @@ private Q_SLOTS:
             << QByteArray("\xEF\xBB\xBF"
                           "a\xEF\xBF\xBD"
                           "b");
-        // Found by fuzzing: a line decoded alone lost the U+FEFF it starts with, taken for a mark.
+        // Found by fuzzing: a U+FEFF after the mark, or starting a line, was dropped as a mark.
+        QTest::newRow("utf-8 U+FEFF right after the mark")
+            << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF\xEF\xBB\xBF")
+            << QStringList{QStringLiteral("\uFEFF\uFEFF")} << TTextEncoding::Utf8
+            << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF\xEF\xBB\xBF");
         QTest::newRow("utf-8 U+FEFF starting a line after the mark")
             << QByteArray("\xEF\xBB\xBF\r\xEF\xBB\xBF"
                           "a")
