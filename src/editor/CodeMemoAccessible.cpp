@@ -5,11 +5,13 @@
 #include <QAccessible>
 #include <QTextBoundaryFinder>
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
+// The store keeps each line's length: no line is decoded to count it.
 int LineLengthAt(const TCodeMemoStrings &lines, int y) {
-    return int(lines.Get(y).size());
+    return lines.ListLengths().at(y);
 }
 
 // The line and column of an offset, clamped to the text.
@@ -50,11 +52,10 @@ void Send(QAccessibleEvent &&event) {
 } // namespace
 
 int AccessibleLineStart(const TCustomCodeMemo &memo, int line) {
-    const TCodeMemoStrings &lines = memo.Lines();
-    int offset = 0;
-    for (int y = 0; y < line && y < lines.Count(); ++y)
-        offset += LineLengthAt(lines, y) + 1;
-    return offset;
+    const QList<int> &lengths = memo.Lines().ListLengths();
+    const int n = std::clamp(line, 0, int(lengths.size()));
+    // Each line and its line break.
+    return std::accumulate(lengths.cbegin(), lengths.cbegin() + n, 0) + n;
 }
 
 int AccessibleOffset(const TCustomCodeMemo &memo, int x, int y) {
@@ -259,10 +260,8 @@ int TCodeMemoAccessible::characterCount() const {
     const int count = lines.Count();
     if (count == 0)
         return 0;
-    qsizetype total = count - 1;
-    for (int y = 0; y < count; ++y)
-        total += LineLengthAt(lines, y);
-    return int(total);
+    const QList<int> &lengths = lines.ListLengths();
+    return int(std::accumulate(lengths.cbegin(), lengths.cend(), qsizetype(count - 1)));
 }
 
 QRect TCodeMemoAccessible::characterRect(int offset) const {
@@ -328,8 +327,13 @@ void TCodeMemoAccessibility::Start() {
     const TCodeMemoStrings &lines = FMemo->Lines();
     FLines.clear();
     FLines.reserve(lines.Count());
-    for (int y = 0; y < lines.Count(); ++y)
+    FTokens.clear();
+    FTokens.reserve(size_t(lines.Count()));
+    for (int y = 0; y < lines.Count(); ++y) {
         FLines << lines.Get(y);
+        FTokens.push_back(lines.LineToken(y));
+    }
+    FGeneration = lines.TextGeneration();
     FCaret = AccessibleOffset(*FMemo, FMemo->CurX(), FMemo->CurY());
     FSelStart = FSelEnd = FCaret;
 }
@@ -338,6 +342,7 @@ void TCodeMemoAccessibility::Report() {
     if (!Listening()) {
         FStarted = false;
         FLines.clear();
+        FTokens.clear();
         return;
     }
     if (!FStarted) {
@@ -364,21 +369,37 @@ void TCodeMemoAccessibility::Report() {
     FSelEnd = end;
 }
 
+// Lines found equal in another text generation take this one's tokens, for the next comparison.
+void TCodeMemoAccessibility::RetokenIfReplaced() {
+    const TCodeMemoStrings &lines = FMemo->Lines();
+    if (FGeneration == lines.TextGeneration())
+        return;
+    for (int y = 0; y < lines.Count(); ++y)
+        FTokens[size_t(y)] = lines.LineToken(y);
+    FGeneration = lines.TextGeneration();
+}
+
+bool TCodeMemoAccessibility::SameLine(int now, int before) const {
+    const TCodeMemoStrings &lines = FMemo->Lines();
+    const quint64 token = lines.LineToken(now);
+    if (token != 0 && lines.TextGeneration() == FGeneration && token == FTokens[size_t(before)])
+        return true;
+    return lines.LineEquals(now, FLines[before]);
+}
+
 void TCodeMemoAccessibility::ReportText() {
     const TCodeMemoStrings &lines = FMemo->Lines();
     const int newCount = lines.Count(), oldCount = int(FLines.size());
-    // An edited line is a new string; an untouched one still shares its data with the copy.
-    auto same = [](const QString &a, const QString &b) {
-        return (a.constData() == b.constData() && a.size() == b.size()) || a == b;
-    };
     const int common = std::min(newCount, oldCount);
     int top = 0;
-    while (top < common && same(lines.Get(top), FLines[top]))
+    while (top < common && SameLine(top, top))
         ++top;
-    if (top == common && newCount == oldCount)
+    if (top == common && newCount == oldCount) {
+        RetokenIfReplaced();
         return;
+    }
     int bottom = 0;
-    while (bottom < common - top && same(lines.Get(newCount - 1 - bottom), FLines[oldCount - 1 - bottom]))
+    while (bottom < common - top && SameLine(newCount - 1 - bottom, oldCount - 1 - bottom))
         ++bottom;
 
     // One unchanged line more on either side takes in the line breaks that came or went.
@@ -405,17 +426,26 @@ void TCodeMemoAccessibility::ReportText() {
 
     // The copy takes the changed lines over; the rest of it already equals the text.
     if (newCount == oldCount) {
-        for (int y = top; y < newCount - bottom; ++y)
+        for (int y = top; y < newCount - bottom; ++y) {
             FLines[y] = lines.Get(y);
+            FTokens[size_t(y)] = lines.LineToken(y);
+        }
     } else {
         QStringList updated;
         updated.reserve(newCount);
         updated << FLines.mid(0, top);
-        for (int y = top; y < newCount - bottom; ++y)
+        std::vector<quint64> tokens(FTokens.begin(), FTokens.begin() + top);
+        tokens.reserve(size_t(newCount));
+        for (int y = top; y < newCount - bottom; ++y) {
             updated << lines.Get(y);
+            tokens.push_back(lines.LineToken(y));
+        }
         updated << FLines.mid(oldCount - bottom);
+        tokens.insert(tokens.end(), FTokens.end() - bottom, FTokens.end());
         FLines = std::move(updated);
+        FTokens = std::move(tokens);
     }
+    RetokenIfReplaced();
 
     if (removed.isEmpty() && inserted.isEmpty())
         return;

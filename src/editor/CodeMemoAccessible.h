@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QStringList>
@@ -58,9 +60,10 @@ private:
 };
 
 // Tells assistive technology what changed in the view: the edited text, then the caret and the
-// selection. It works only while a client listens, keeping a copy of the lines that shares their
-// data, so that finding what a keystroke changed costs a comparison of pointers per line. The
-// first report after a client came keeps the text as it stands; the client reads it afresh.
+// selection. It works only while a client listens, keeping a copy of the lines with the line
+// store's token of each, so that finding what a keystroke changed costs a comparison of numbers
+// for every line the keystroke did not touch. The first report after a client came keeps the
+// text as it stands; the client reads it afresh.
 class TCodeMemoAccessibility {
 public:
     explicit TCodeMemoAccessibility(TCustomCodeMemo *memo) : FMemo(memo) {}
@@ -76,7 +79,11 @@ private:
     void ReportText();
     TCustomCodeMemo *FMemo;
     bool FStarted = false;
-    QStringList FLines; // the text as last reported
+    bool SameLine(int now, int before) const;
+    void RetokenIfReplaced();
+    QStringList FLines;           // the text as last reported
+    std::vector<quint64> FTokens; // the store's token of each of those lines
+    quint64 FGeneration = 0;      // the store's text generation they belong to
     int FCaret = -1;
     int FSelStart = -1, FSelEnd = -1;
 };

@@ -295,6 +295,39 @@ QString TCodeMemoStrings::Get(int i) const {
     return TextOf(FSpans[size_t(i)]);
 }
 
+quint64 TCodeMemoStrings::LineToken(int i) const {
+    if (i < 0 || i >= Count())
+        return 0;
+    // The buffer only grows until the text is replaced, so a slice's place names its bytes.
+    const quint64 span = FSpans[size_t(i)];
+    return (span & kOwnedBit) ? 0 : span | kOwnedBit;
+}
+
+bool TCodeMemoStrings::LineEquals(int i, QStringView text) const {
+    if (i < 0 || i >= Count() || FListLengths.at(i) != text.size())
+        return false;
+    const quint64 span = FSpans[size_t(i)];
+    if ((span & kOwnedBit) || FBufferCodec == TTextEncoding::Utf8)
+        return TextOf(span) == text;
+    // A slice of single-byte or UTF-16 text compares without a string of its own.
+    const auto *p = reinterpret_cast<const unsigned char *>(FBuffer.constData() + (span >> kSliceLengthBits));
+    const char16_t *t = reinterpret_cast<const char16_t *>(text.data());
+    const qsizetype n = text.size();
+    if (FBufferCodec == TTextEncoding::Ansi) {
+        // Most bytes stand for themselves; a screen reader's listener compares every line per key.
+        for (qsizetype k = 0; k < n; ++k)
+            if (p[k] != t[k] && (p[k] < 0x80 || DecodeAnsiByte(p[k]) != t[k]))
+                return false;
+        return true;
+    }
+    const bool big = FBufferCodec == TTextEncoding::Utf16BE;
+    for (qsizetype k = 0; k < n; ++k)
+        if ((big ? char16_t((p[2 * k] << 8) | p[2 * k + 1]) : char16_t(p[2 * k] | (p[2 * k + 1] << 8))) !=
+            t[k])
+            return false;
+    return true;
+}
+
 void TCodeMemoStrings::Changed() {
     if (FUpdateCount == 0 && FNotifyAttached && FMemo)
         FMemo->LinesChanged();
@@ -437,6 +470,7 @@ void TCodeMemoStrings::ResetText() {
     FOwned.shrink_to_fit();
     FFreeOwned.clear();
     FBuffer = QByteArray();
+    ++FTextGeneration;
     FBufferCodec = TTextEncoding::Utf8;
     FBufferAppendable = true;
     FListLengths = QList<int>();
@@ -779,6 +813,7 @@ bool TCodeMemoStrings::AdoptBytes(const QByteArray &bytes, TTextEncoding encodin
         memcmp(bytes.constData() + mark, "\xEF\xBB\xBF", 3) == 0)
         return false;
     FBuffer = bytes;
+    ++FTextGeneration;
     FBufferAppendable = false;
     FBufferCodec = encoding;
     const auto *s = reinterpret_cast<const unsigned char *>(bytes.constData());

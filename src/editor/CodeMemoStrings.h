@@ -70,6 +70,13 @@ public:
     int Count() const;
     // The line's text, made on each call (a copy: it stays valid whatever the store does next).
     QString Get(int i) const; // EAppError "Index de liste hors limites (...)" out of range
+    // Get(i) == text, without making the line's string where the store can avoid it.
+    bool LineEquals(int i, QStringView text) const;
+    // A value that stays the same while line i is an untouched line of the text as loaded or
+    // generated, and differs for any other such line; 0 for a line edited since. Tokens are
+    // compared only within one TextGeneration(), which changes when the whole text is replaced.
+    quint64 LineToken(int i) const;
+    quint64 TextGeneration() const { return FTextGeneration; }
     QString operator[](int i) const { return Get(i); }
     int Add(const QString &s);
     // Add(head + tail) without building the joined string first.
@@ -190,5 +197,6 @@ private:
     int FUpdateCount = 0;
     bool FDeleting = false;
     bool FHasEncoding = false;
+    quint64 FTextGeneration = 0;
     TTextEncoding FEncoding = TTextEncoding::Ansi;
 };
