@@ -5,10 +5,24 @@
 #include "editor/HeadlessCodeMemoView.h"
 
 #include <QByteArray>
+#include <QSettings>
 #include <QString>
 #include <optional>
 
 namespace bench {
+// What the benches measure the editor against: QSettings reading every value of the file.
+inline qsizetype readWithQSettings(const QString &path) {
+    QSettings s(path, QSettings::IniFormat);
+    qsizetype chars = 0;
+    for (const QString &group : s.childGroups()) {
+        s.beginGroup(group);
+        for (const QString &key : s.childKeys())
+            chars += s.value(key).toString().size();
+        s.endGroup();
+    }
+    return chars;
+}
+
 inline const char *kCities[] = {"Köln", "München", "Zürich", "Lyon", "Gdańsk", "Málaga", "Århus", "Genève"};
 inline const char *kOrigins[] = {"MS_SEL_GROUPS", "MS_SEL_SERVER", "USEREDIT"};
 

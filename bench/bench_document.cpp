@@ -59,18 +59,6 @@ qsizetype readModel(const QString &path) {
     return entries.size() + reader.ReadInteger(QStringLiteral("MSWinPos"), QStringLiteral("NormX"), 50);
 }
 
-qsizetype readWithQSettings(const QString &path) {
-    QSettings s(path, QSettings::IniFormat);
-    qsizetype chars = 0;
-    for (const QString &group : s.childGroups()) {
-        s.beginGroup(group);
-        for (const QString &key : s.childKeys())
-            chars += s.value(key).toString().size();
-        s.endGroup();
-    }
-    return chars;
-}
-
 // Wall-clock time of one whole save with backup (temporary file, fsyncs, backup, rename), the
 // median of several: most of it is waiting for the disk, which CPU time does not see.
 struct SaveTimes {
@@ -187,7 +175,7 @@ Figures measure(int entries, const QString &dir, int runs) {
     r.saveToFile = bestMs(runs, [&] { view.Lines().SaveToFile(out); });
     r.saveWithBackup = saveWithBackupTimes(doc, runs);
     r.peakMb = peakMb();
-    r.qsettings = bestMs(std::max(1, runs / 3), [&] { readWithQSettings(path); });
+    r.qsettings = bestMs(std::max(1, runs / 3), [&] { bench::readWithQSettings(path); });
 
     std::printf("%6d entries, %7d lines, %5.2f MB (%s)\n", entries, view.Lines().Count(),
                 double(bytes.size()) / 1e6, doc.FEntries.size() == entries ? "read back" : "READ WRONG");

@@ -100,15 +100,8 @@ void writeFile(const QString &path, const QByteArray &bytes) {
 
 // Children -----------------------------------------------------------------------------------
 
-int readWithQSettings(const QString &path) {
-    QSettings s(path, QSettings::IniFormat);
-    qsizetype chars = 0;
-    for (const QString &group : s.childGroups()) {
-        s.beginGroup(group);
-        for (const QString &key : s.childKeys())
-            chars += s.value(key).toString().size();
-        s.endGroup();
-    }
+int printQSettingsReading(const QString &path) {
+    const qsizetype chars = bench::readWithQSettings(path);
     std::printf("%lld\n", static_cast<long long>(chars));
     return chars > 0 ? 0 : 1;
 }
@@ -140,7 +133,7 @@ int openDocument(const QString &path) {
 int main(int argc, char **argv) {
     if (argc == 3 && std::string(argv[1]) == "--qsettings") {
         QCoreApplication app(argc, argv);
-        return readWithQSettings(QString::fromLocal8Bit(argv[2]));
+        return printQSettingsReading(QString::fromLocal8Bit(argv[2]));
     }
     if (argc == 4 && std::string(argv[1]) == "--write-sample") {
         QCoreApplication app(argc, argv);

@@ -662,8 +662,8 @@ QStringList ProfileReader::SectionNames() const {
     return names;
 }
 
-void ProfileReader::ForEachRawKeyName(const QString &section,
-                                      const std::function<void(QStringView name)> &visit) const {
+void ProfileReader::ForEachReachableKey(const QString &section,
+                                        const std::function<void(int key, QStringView name)> &visit) const {
     const Parsed &p = EnsureParsed();
     if (p.source == Source::Unreadable)
         return;
@@ -678,32 +678,23 @@ void ProfileReader::ForEachRawKeyName(const QString &section,
         if (!key.hasValue() || name.isEmpty() || name[0] == u';')
             continue;
         const QStringView nameView = name.view(nameBuffer);
+        // A later key of the same name is never read, nor one whose name a NUL cut after a blank.
         if (!isBlank(nameView.back().unicode()) && parsed.findKey(*sec, nameView) == &key)
-            visit(nameView);
+            visit(k, nameView);
     }
+}
+
+void ProfileReader::ForEachRawKeyName(const QString &section,
+                                      const std::function<void(QStringView name)> &visit) const {
+    ForEachReachableKey(section, [&](int, QStringView name) { visit(name); });
 }
 
 void ProfileReader::ForEachRawKey(const QString &section,
                                   const std::function<void(QStringView, QStringView)> &visit) const {
     const Parsed &p = EnsureParsed();
-    if (p.source == Source::Unreadable)
-        return;
-    auto &parsed = const_cast<Parsed &>(p);
-    const Parsed::Section *sec = parsed.findSection(trimBlanks(cutAtNul(section)));
-    if (!sec)
-        return;
-    QString nameBuffer, valueBuffer;
-    for (int k = sec->firstKey; k < sec->firstKey + sec->keyCount; ++k) {
-        const Parsed::Key &key = p.keys[k];
-        const Units name = p.keyName(key);
-        if (!key.hasValue() || name.isEmpty() || name[0] == u';')
-            continue;
-        const QStringView nameView = name.view(nameBuffer);
-        // A later key of the same name is never read, nor one whose name a NUL cut after a blank.
-        if (isBlank(nameView.back().unicode()) || parsed.findKey(*sec, nameView) != &key)
-            continue;
-        visit(nameView, p.keyValue(key).view(valueBuffer));
-    }
+    QString valueBuffer;
+    ForEachReachableKey(
+        section, [&](int key, QStringView name) { visit(name, p.keyValue(p.keys[key]).view(valueBuffer)); });
 }
 
 ProfileReader::Unreachable ProfileReader::UnreachableLines() const {

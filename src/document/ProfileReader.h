@@ -73,6 +73,9 @@ public:
 
 private:
     struct Parsed;
+    // The keys a query by name reaches, as ForEachRawKey lists them: their index and name.
+    void ForEachReachableKey(const QString &section,
+                             const std::function<void(int key, QStringView name)> &visit) const;
     ProfileReader() = default;
     const Parsed &EnsureParsed() const;
     static void Parse(Parsed &p, const QByteArray &bytes);

@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "common/SpecialFiles.h"
+#include "common/NonRegularFiles.h"
 #include "common/TestFiles.h"
 
 // The command-line tool: what it prints, what it writes, and its exit codes.

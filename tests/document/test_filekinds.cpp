@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "common/SpecialFiles.h"
+#include "common/NonRegularFiles.h"
 #include "common/TestFiles.h"
 
 #include <functional>

@@ -2,7 +2,7 @@
 #include "MainWindowFixture.h"
 #include "common/TestFiles.h"
 
-#include "common/SpecialFiles.h"
+#include "common/NonRegularFiles.h"
 
 #include <QDateTime>
 #include <QDir>

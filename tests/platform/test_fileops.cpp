@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "common/SpecialFiles.h"
+#include "common/NonRegularFiles.h"
 #include "common/TestFiles.h"
 
 #include <csignal>
