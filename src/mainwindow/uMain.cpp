@@ -1215,14 +1215,15 @@ void TfrmMain::bbtSaveClick() {
     edtSapLogon->setText(FSapLogon);
     // Backup, write, reload of the lines from the written file, FModified cleared.
     FDocument.Save();
+    RefreshProblems(); // the written file no longer holds what only the file showed
     ShowModified();
 }
 
 bool TfrmMain::ConfirmSaveWithProblems() {
-    const QList<TProblem> problems = CheckDocument(FDocument);
+    // The model is checked after every regeneration, so FProblems describes it as it stands.
     QStringList errors;
     bool unwritable = false;
-    for (const TProblem &p : problems) {
+    for (const TProblem &p : FProblems) {
         if (p.Level != TProblem::Severity::Error)
             continue;
         errors << ProblemLine(p);

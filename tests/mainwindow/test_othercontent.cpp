@@ -75,6 +75,8 @@ private Q_SLOTS:
         f.dialogs.answers = {true}; // the file repeats [Description]: save anyway
         Click(w->bbtSave);
         QCOMPARE(f.dialogs.questions.size(), 2);
+        for (const TProblem &p : w->Problems()) // the second [Description] was not written again
+            QVERIFY2(p.Where != "[Description]", qPrintable(ProblemLine(p)));
 
         const ProfileReader reader(path);
         auto at = [&](const char *section, int item) {
