@@ -35,28 +35,11 @@ void CentreOnScreen(QWidget *box, QWidget *parent) {
 class TQtDialogs final : public TDialogs {
 public:
     bool Confirm(QWidget *parent, const QString &message, TMsgDlgType type) override {
-        QMessageBox box(IconOf(type), MsgDlgTitle(type), message, QMessageBox::NoButton, parent);
-        QPushButton *yes = box.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
-        QPushButton *no = box.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
-        box.setDefaultButton(yes);
-        box.setEscapeButton(no);
-        CentreOnScreen(&box, parent);
-        box.exec();
-        return box.clickedButton() == yes;
+        return Ask(parent, message, type, false) == TMsgDlgAnswer::Yes;
     }
 
     TMsgDlgAnswer ConfirmOrCancel(QWidget *parent, const QString &message, TMsgDlgType type) override {
-        QMessageBox box(IconOf(type), MsgDlgTitle(type), message, QMessageBox::NoButton, parent);
-        QPushButton *yes = box.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
-        QPushButton *no = box.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
-        QPushButton *cancel = box.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole);
-        box.setDefaultButton(yes);
-        box.setEscapeButton(cancel);
-        CentreOnScreen(&box, parent);
-        box.exec();
-        return box.clickedButton() == yes  ? TMsgDlgAnswer::Yes
-               : box.clickedButton() == no ? TMsgDlgAnswer::No
-                                           : TMsgDlgAnswer::Cancel;
+        return Ask(parent, message, type, true);
     }
 
     void Message(QWidget *parent, const QString &message, TMsgDlgType type, const QString &caption) override {
@@ -87,6 +70,23 @@ public:
         if (name.isEmpty())
             return std::nullopt;
         return name;
+    }
+
+private:
+    // Yes and No, and Cancel when asked for; Yes is the default, Escape answers No or Cancel.
+    static TMsgDlgAnswer Ask(QWidget *parent, const QString &message, TMsgDlgType type, bool withCancel) {
+        QMessageBox box(IconOf(type), MsgDlgTitle(type), message, QMessageBox::NoButton, parent);
+        QPushButton *yes = box.addButton(QStringLiteral("&Oui"), QMessageBox::YesRole);
+        QPushButton *no = box.addButton(QStringLiteral("&Non"), QMessageBox::NoRole);
+        QPushButton *cancel =
+            withCancel ? box.addButton(QStringLiteral("Annuler"), QMessageBox::RejectRole) : nullptr;
+        box.setDefaultButton(yes);
+        box.setEscapeButton(cancel ? cancel : no);
+        CentreOnScreen(&box, parent);
+        box.exec();
+        if (box.clickedButton() == yes)
+            return TMsgDlgAnswer::Yes;
+        return box.clickedButton() == no ? TMsgDlgAnswer::No : TMsgDlgAnswer::Cancel;
     }
 };
 

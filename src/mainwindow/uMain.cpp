@@ -830,10 +830,10 @@ void TfrmMain::ApplyFilter() {
         } else {
             lbxEntries->setCurrentItem(nullptr);
             lbxEntries->clearSelection();
+            ShowHelpText(); // no entry now, so none of its problems
         }
     }
     UpdateButtons();
-    ShowHelpText();
 }
 
 void TfrmMain::ClearFilter() {
