@@ -2,6 +2,7 @@
 
 #include "platform/Codepage.h"
 #include "platform/FileOps.h"
+#include "platform/LargeBuffers.h"
 #include "platform/StrToInt.h"
 
 #include <QHash>
@@ -336,7 +337,8 @@ template <class Unit> void ProfileReader::Parsed::parse(const Unit *s, qsizetype
                 return int(i);
         return int(len);
     };
-    keys.reserve(size_t(countLineFeeds(s, n) + 1));                 // a key a line: exact for CR LF files
+    keys.reserve(size_t(countLineFeeds(s, n) + 1)); // a key a line: exact for CR LF files
+    AdviseLargeBuffer(keys);
     sections.push_back({0, 0, 0, 0, Section::Layout::Unknown, {}}); // keys before the first header
     bool prevNameEmpty = false, havePrev = false;
     qsizetype i = 0;

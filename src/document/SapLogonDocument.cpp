@@ -4,6 +4,7 @@
 #include "editor/CodeMemoStrings.h"
 #include "platform/AppError.h"
 #include "platform/FileOps.h"
+#include "platform/LargeBuffers.h"
 
 #include <QFile>
 #include <QHash>
@@ -149,9 +150,7 @@ SapLogonDocument::SapLogonDocument(TCodeMemoStrings &lines) : FLines(lines) {}
 void SapLogonDocument::LoadSapLogon(const QString &source) {
     const bool import = !source.isEmpty();
     const QString path = import ? source : FSapLogon;
-    // Taken before the file is read: a change made meanwhile is then seen at the next save.
-    const FileFingerprint known = FingerprintOf(path);
-    // Read once: the line store and the reader share the bytes.
+    // Read once: the line store, the reader and the fingerprint share the bytes.
     const TFileRead file = ReadRegularFile(path);
 
     // The model changes only once the file layer has succeeded, so a failed load leaves the
@@ -171,6 +170,7 @@ void SapLogonDocument::LoadSapLogon(const QString &source) {
         const qsizetype count = names.size();
         names.clear();
         loaded.reserve(count);
+        AdviseLargeBuffer(loaded);
         const auto &sections = fieldSections();
         for (qsizetype n = 1; n <= count; ++n) {
             const QString key = QStringLiteral("Item") + QString::number(n);
@@ -213,7 +213,7 @@ void SapLogonDocument::LoadSapLogon(const QString &source) {
     else
         FLines.Clear();
     FKnownPath = ResolvedFilePath(path);
-    FKnownFile = known;
+    FKnownFile = file.print;
 
     if (import) {
         // The imported file's own kept sections and global keys stay behind, like its settings.
@@ -234,7 +234,16 @@ void SapLogonDocument::BuildFileContent() {
     // Generated in one pass without yielding to the event loop, so nothing can change the
     // model half-way; the view hears of the result once, when the bracket closes.
     UpdateBracket bracket(FLines);
+    // The text it replaces (mostly the file just loaded) is about as large as the new one.
+    const qsizetype bytes = FLines.TextBytes();
     FLines.Clear();
+    const qsizetype count = FEntries.size();
+    qsizetype lines = (tyEntry::FieldCount + FOther.EntrySections.size()) * (count + 2) +
+                      FOther.ConfigurationKeys.size() + FOther.MSLastKeys.size() +
+                      FOther.MSWinPosKeys.size() + 48;
+    for (const tyKeptSection &kept : FOther.Sections)
+        lines += kept.Keys.size() + 2;
+    FLines.Reserve(int(std::min<qsizetype>(lines, INT_MAX)), bytes + bytes / 16);
     const tyConfiguration &c = FGlobal.Configuration;
     FLines.Add(QStringLiteral("[Configuration]"));
     FLines.Add(QStringLiteral("SessManNewKey=") + QString::number(c.SessManNewKey));
@@ -260,13 +269,6 @@ void SapLogonDocument::BuildFileContent() {
     addKeptKeys(FLines, FOther.MSWinPosKeys, tab);
 
     const auto &sections = fieldSections();
-    const qsizetype count = FEntries.size();
-    qsizetype lines = FLines.Count() + (tyEntry::FieldCount + FOther.EntrySections.size()) * (count + 2) +
-                      FOther.ConfigurationKeys.size() + FOther.MSLastKeys.size() +
-                      FOther.MSWinPosKeys.size() + 32;
-    for (const tyKeptSection &kept : FOther.Sections)
-        lines += kept.Keys.size() + 2;
-    FLines.Reserve(int(std::min<qsizetype>(lines, INT_MAX)));
     QList<QString> keys;
     keys.reserve(count);
     for (qsizetype j = 0; j < count; ++j)
@@ -316,8 +318,8 @@ QString SapLogonDocument::SaveWithBackup(const QDateTime &now) {
 
 QString SapLogonDocument::Save(const QDateTime &now) {
     const QString backup = SaveWithBackup(now);
-    RememberFile(FSapLogon);
     const TFileRead file = ReadRegularFile(FSapLogon);
+    RememberFile(FSapLogon, file.print);
     FLines.LoadFromFileBytes(FSapLogon, file.bytes,
                              file.status == TFileRead::Status::Loaded ? QString() : file.error);
     FModified = false;
@@ -326,9 +328,9 @@ QString SapLogonDocument::Save(const QDateTime &now) {
     return backup;
 }
 
-void SapLogonDocument::RememberFile(const QString &path) {
+void SapLogonDocument::RememberFile(const QString &path, const FileFingerprint &print) {
     FKnownPath = ResolvedFilePath(path);
-    FKnownFile = FingerprintOf(path);
+    FKnownFile = print;
 }
 
 bool SapLogonDocument::ChangedOnDisk(const QString &path) const {

@@ -50,7 +50,7 @@ public:
     bool ChangedOnDisk(const QString &path) const;
 
 private:
-    void RememberFile(const QString &path);
+    void RememberFile(const QString &path, const FileFingerprint &print);
 
     TCodeMemoStrings &FLines;
     QString FKnownPath; // the file last read or written, as RememberFile resolved it

@@ -3,6 +3,7 @@
 #include "platform/AppError.h"
 #include "platform/Codepage.h"
 #include "platform/FileOps.h"
+#include "platform/LargeBuffers.h"
 
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -180,8 +181,10 @@ template <TTextEncoding E> bool EncodePart(char *&d, QStringView part) {
 bool AppendEncoded(QByteArray &buf, TTextEncoding codec, QStringView a, QStringView b) {
     const qsizetype old = buf.size();
     const qsizetype most = (a.size() + b.size()) * 3;
-    if (buf.capacity() < old + most)
+    if (buf.capacity() < old + most) {
         buf.reserve(std::max(old + most, buf.capacity() + buf.capacity() / 2));
+        AdviseLargeBuffer(buf);
+    }
     buf.resize(old + most);
     char *d = buf.data() + old;
     bool ok = false;
@@ -403,9 +406,9 @@ void TCodeMemoStrings::InsertUnrecorded(int at, quint64 span, int length) {
 bool TCodeMemoStrings::AppendSlice(QStringView a, QStringView b) {
     if (!FBufferAppendable)
         return false;
-    if (FBuffer.isEmpty()) {
+    if (FBuffer.isEmpty()) { // appended to, so that the room Reserve made stays
         FBufferCodec = Encoding();
-        FBuffer = MarkOf(FBufferCodec).toByteArray();
+        FBuffer.append(MarkOf(FBufferCodec));
     }
     const qsizetype before = FBuffer.size();
     if (!FSpans.empty())
@@ -454,9 +457,15 @@ int TCodeMemoStrings::Add(QStringView head, QStringView tail) {
     return Add(head.toString() + tail);
 }
 
-void TCodeMemoStrings::Reserve(int lines) {
+void TCodeMemoStrings::Reserve(int lines, qsizetype bytes) {
     FSpans.reserve(size_t(lines));
     FListLengths.reserve(lines);
+    AdviseLargeBuffer(FSpans);
+    AdviseLargeBuffer(FListLengths);
+    if (FBufferAppendable && FBuffer.isEmpty() && FBuffer.capacity() < bytes) {
+        FBuffer.reserve(bytes);
+        AdviseLargeBuffer(FBuffer);
+    }
 }
 
 void TCodeMemoStrings::ResetText() {
@@ -989,6 +998,7 @@ QByteArray TCodeMemoStrings::EncodedText() const {
         chars += l + 2;
     QByteArray out = MarkOf(target).toByteArray();
     out.reserve(wide ? 2 * chars + 2 : chars + chars / 8 + 3);
+    AdviseLargeBuffer(out);
     const QByteArrayView lineBreak = LineBreakOf(target);
     for (size_t line = 0; line < FSpans.size(); ++line) {
         if (line > 0)

@@ -81,8 +81,11 @@ public:
     int Add(const QString &s);
     // Add(head + tail) without building the joined string first.
     int Add(QStringView head, QStringView tail);
-    // Room for this many lines in all, so that a generation does not regrow the per-line lists.
-    void Reserve(int lines);
+    // Room for this many lines in all, and about this many bytes of their text, so that a
+    // generation does not regrow the per-line lists or copy the text as it grows.
+    void Reserve(int lines, qsizetype bytes = 0);
+    // The bytes the text takes in the store: a measure for the next generation's Reserve.
+    qsizetype TextBytes() const { return FBuffer.size(); }
     void Clear();
     void Insert(int i, const QString &s);
     void Delete(int i);

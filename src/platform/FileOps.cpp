@@ -1,6 +1,7 @@
 #include "platform/FileOps.h"
 
 #include "platform/AppError.h"
+#include "platform/LargeBuffers.h"
 
 #include <QFileInfo>
 #include <QHashFunctions>
@@ -102,20 +103,29 @@ int writeAll(int fd, const QByteArray &bytes) {
     return 0;
 }
 
-// Reads an open file to its end.
+// Reads an open file to its end, straight into bytes: the size the file had is a hint, since it
+// may grow or shrink while it is read.
 int readAll(int fd, qint64 sizeHint, QByteArray *bytes) {
-    bytes->clear();
-    bytes->reserve(qsizetype(qBound<qint64>(0, sizeHint, qint64(1) << 30)));
-    char buffer[65536];
+    qsizetype done = 0;
+    *bytes = QByteArray(qsizetype(qBound<qint64>(0, sizeHint, qint64(1) << 30)) + 1, Qt::Uninitialized);
+    AdviseLargeBuffer(*bytes);
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (done == bytes->size()) {
+            bytes->resize(done + std::max<qsizetype>(65536, done / 2));
+            AdviseLargeBuffer(*bytes);
+        }
+        const ssize_t n = ::read(fd, bytes->data() + done, size_t(bytes->size() - done));
         if (n < 0 && errno == EINTR)
             continue;
-        if (n < 0)
+        if (n < 0) {
+            bytes->clear();
             return errno;
-        if (n == 0)
+        }
+        if (n == 0) {
+            bytes->resize(done);
             return 0;
-        bytes->append(buffer, qsizetype(n));
+        }
+        done += qsizetype(n);
     }
 }
 
@@ -304,6 +314,21 @@ bool FileExists(const QString &path) {
     return !path.isEmpty() && ::stat(native(path).constData(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+namespace {
+FileFingerprint sizeAndTime(const struct stat &st) {
+    FileFingerprint print;
+    print.Exists = true;
+    print.Size = st.st_size;
+    print.ModifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return print;
+}
+
+// A time stamp can stay the same over a quick second write; the content cannot.
+size_t contentHash(QByteArrayView bytes) {
+    return qHashBits(bytes.data(), size_t(bytes.size()), 0x5a17);
+}
+} // namespace
+
 TFileRead ReadRegularFile(const QString &path) {
     TFileRead r;
     const QByteArray name = native(path);
@@ -315,6 +340,7 @@ TFileRead ReadRegularFile(const QString &path) {
         r.error = systemMessage(err);
         return r;
     }
+    r.print = sizeAndTime(st);
     r.status = TFileRead::Status::Failed;
     if (!S_ISREG(st.st_mode)) {
         r.error = kindReason(st.st_mode);
@@ -330,11 +356,14 @@ TFileRead ReadRegularFile(const QString &path) {
         r.error = kindReason(st.st_mode);
         return r;
     }
+    r.print = sizeAndTime(st);
     if (const int err = readAll(fd.fd, st.st_size, &r.bytes)) {
         r.bytes.clear();
         r.error = systemMessage(err);
         return r;
     }
+    r.print.Size = r.bytes.size();
+    r.print.ContentHash = contentHash(r.bytes);
     r.status = TFileRead::Status::Loaded;
     return r;
 }
@@ -453,19 +482,13 @@ FileFingerprint FingerprintOf(const QString &path) {
     const int fd = ::open(native(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     struct stat st {};
     if (fd < 0) {
-        if (::stat(native(path).constData(), &st) == 0) {
-            print.Exists = true;
-            print.Size = st.st_size;
-            print.ModifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-        }
+        if (::stat(native(path).constData(), &st) == 0)
+            print = sizeAndTime(st);
         return print;
     }
     if (::fstat(fd, &st) == 0) {
-        print.Exists = true;
-        print.Size = st.st_size;
-        print.ModifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+        print = sizeAndTime(st);
         if (S_ISREG(st.st_mode)) {
-            // A time stamp can stay the same over a quick second write; the content cannot.
             QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
             qsizetype done = 0;
             while (done < bytes.size()) {
@@ -476,7 +499,7 @@ FileFingerprint FingerprintOf(const QString &path) {
                     break;
                 done += n;
             }
-            print.ContentHash = qHashBits(bytes.constData(), size_t(done), 0x5a17);
+            print.ContentHash = contentHash(QByteArrayView(bytes.constData(), done));
             print.Size = done;
         }
     }

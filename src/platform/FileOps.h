@@ -15,11 +15,23 @@ bool FileExists(const QString &path);
 
 // The whole content of path, which must be a regular file (symbolic links are followed).
 // Nothing here blocks: a FIFO, socket, device or folder is refused at once, without reading it.
+// What a file held when it was looked at, to tell later whether another program changed it.
+struct FileFingerprint {
+    bool Exists = false;
+    qint64 Size = 0;
+    qint64 ModifiedNs = 0;
+    size_t ContentHash = 0;
+    bool operator==(const FileFingerprint &) const = default;
+};
+
 struct TFileRead {
     enum class Status { Loaded, Missing, Failed };
     Status status = Status::Missing;
     QByteArray bytes;
     QString error; // the reason when not Loaded: the system's message or what the path names
+    // Size and time from before the read, with the content read: a change made while it was
+    // read shows at the next look. As FingerprintOf where nothing could be read.
+    FileFingerprint print;
 };
 TFileRead ReadRegularFile(const QString &path);
 
@@ -54,15 +66,6 @@ TReplaceResult ReplaceFile(const QString &path, const QByteArray &bytes, const T
 // The messages the document raises when it cannot open or create path.
 QString CannotOpenMessage(const QString &path, const QString &reason);
 QString CannotCreateMessage(const QString &path, const QString &reason);
-
-// What a file held when it was looked at, to tell later whether another program changed it.
-struct FileFingerprint {
-    bool Exists = false;
-    qint64 Size = 0;
-    qint64 ModifiedNs = 0;
-    size_t ContentHash = 0;
-    bool operator==(const FileFingerprint &) const = default;
-};
 
 // Reads path (without blocking on anything that is not a regular file) into a fingerprint.
 // A file that cannot be read gives a fingerprint of its size and time alone.
