@@ -162,6 +162,24 @@ private Q_SLOTS:
         QVERIFY(!watchdog.Released());
     }
 
+    // The size a file had when it was looked at is only where reading starts: a file of the
+    // system says 0, and a file may grow while it is read.
+    void readingGoesOnPastTheSizeFirstSeen() {
+        const TFileRead proc = ReadRegularFile(QStringLiteral("/proc/self/status"));
+        QCOMPARE(int(proc.status), int(TFileRead::Status::Loaded));
+        QVERIFY(proc.bytes.startsWith("Name:"));
+        QVERIFY(proc.bytes.contains("\nVmRSS:"));
+        QByteArray big(300000, 'x');
+        big += "end";
+        WriteFile(FDir.filePath("big"), big);
+        const TFileRead r = ReadRegularFile(FDir.filePath("big"));
+        QCOMPARE(r.bytes, big);
+        // The fingerprint of what was read is the one a later look at the unchanged file makes.
+        QCOMPARE(r.print, FingerprintOf(FDir.filePath("big")));
+        QVERIFY(r.print.Exists);
+        QCOMPARE(r.print.Size, big.size());
+    }
+
     void linksAreFollowedToTheirEnd() {
         const QString f = folder("links");
         QDir(f).mkpath("sub/deeper");
