@@ -252,9 +252,9 @@ struct ProfileReader::Parsed {
     // A file of many short lines has millions of these. Where a value starts is found again
     // when it is read: after the line's first '=' and the blanks that follow.
     struct Key {
-        qsizetype nameStart;
-        int nameLen;  // up to the first NUL
-        int valueLen; // up to the first NUL; -1: the line has no '='
+        quint32 nameStartLow; // with the 4 GiB steps of keyEpochs, where the name starts
+        int nameLen;          // up to the first NUL
+        int valueLen;         // up to the first NUL; -1: the line has no '='
         bool hasValue() const { return valueLen >= 0; }
     };
     struct Section {
@@ -275,6 +275,16 @@ struct ProfileReader::Parsed {
     QByteArray bytes;
     QString text;
     std::vector<Key> keys;
+    // Index of the first key at or past each further 4 GiB of text: none below 4 GiB, which
+    // keeps a key at 12 bytes on the millions of lines of the largest files.
+    std::vector<size_t> keyEpochs;
+    qsizetype nameStart(const Key &k) const {
+        if (keyEpochs.empty())
+            return k.nameStartLow;
+        const size_t i = size_t(&k - keys.data());
+        const auto high = std::upper_bound(keyEpochs.begin(), keyEpochs.end(), i) - keyEpochs.begin();
+        return qsizetype((quint64(high) << 32) | k.nameStartLow);
+    }
     std::vector<Section> sections;
     QHash<QString, int> sectionByName; // name with ASCII letters folded -> first such section
     // Recent queries: a load asks for the same 19 section names 10,000 times over. A cached
@@ -297,11 +307,11 @@ struct ProfileReader::Parsed {
             return Units{nullptr, reinterpret_cast<const unsigned char *>(bytes.constData()) + start, len};
         return Units{reinterpret_cast<const char16_t *>(text.utf16()) + start, nullptr, len};
     }
-    Units keyName(const Key &k) const { return view(k.nameStart, k.nameLen); }
+    Units keyName(const Key &k) const { return view(nameStart(k), k.nameLen); }
     Units keyValue(const Key &k) const {
         if (k.valueLen <= 0)
-            return view(k.nameStart, 0);
-        qsizetype v = k.nameStart;
+            return view(nameStart(k), 0);
+        qsizetype v = nameStart(k);
         if (narrow) {
             const char *s = bytes.constData();
             while (s[v] != '=')
@@ -374,7 +384,9 @@ template <class Unit> void ProfileReader::Parsed::parse(const Unit *s, qsizetype
         qsizetype eq = ls;
         while (eq < le && s[eq] != u'=')
             ++eq;
-        Key k{ls, 0, -1};
+        while (quint64(ls) >> 32 > keyEpochs.size())
+            keyEpochs.push_back(keys.size());
+        Key k{quint32(quint64(ls) & 0xFFFFFFFFu), 0, -1};
         qsizetype rawNameLen = le - ls;
         if (eq < le) {
             qsizetype ne = eq;
@@ -711,7 +723,7 @@ ProfileReader::Unreachable ProfileReader::UnreachableLines() const {
             u.RepeatedSections.append(name.isEmpty() ? QString() : name.toString());
         for (int k = sec.firstKey; k < sec.firstKey + sec.keyCount; ++k) {
             const Parsed::Key &key = p.keys[k];
-            const Units line = p.view(key.nameStart, key.nameLen);
+            const Units line = p.view(p.nameStart(key), key.nameLen);
             if (!key.hasValue() && !(line.size() > 0 && line[0] == u';'))
                 u.LinesWithoutEquals.append({name.toString(), line.toString()});
         }
