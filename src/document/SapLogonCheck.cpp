@@ -7,6 +7,8 @@
 #include "platform/StrToInt.h"
 
 #include <QHash>
+#include <bit>
+#include <vector>
 
 namespace {
 using Severity = TProblem::Severity;
@@ -42,6 +44,34 @@ bool IsSystemId(const QString &sid) {
     return sid.size() == 3 && IsAsciiAlnum(sid[0]) && !sid[0].isDigit() && IsAsciiAlnum(sid[1]) &&
            IsAsciiAlnum(sid[2]);
 }
+
+// The first entry with each value of one field, in a flat table of entry numbers: a hash node
+// for every entry would cost megabytes on the largest files, at the window's busiest moment.
+class TFirstWithValue {
+public:
+    TFirstWithValue(const QList<tyEntry> &entries, QString tyEntry::*field)
+        : FEntries(entries), FField(field), FSlots(std::bit_ceil(size_t(entries.size()) * 2 + 2), 0) {}
+    // The number of the first entry before entry i with its value; 0 when there is none, and
+    // entry i is that first one from now on.
+    int FirstOrAdd(qsizetype i) {
+        const QString &value = FEntries[i].*FField;
+        const size_t mask = FSlots.size() - 1;
+        for (size_t slot = qHash(value) & mask;; slot = (slot + 1) & mask) {
+            const int n = FSlots[slot];
+            if (n == 0) {
+                FSlots[slot] = int(i + 1);
+                return 0;
+            }
+            if (FEntries[n - 1].*FField == value)
+                return n;
+        }
+    }
+
+private:
+    const QList<tyEntry> &FEntries;
+    QString tyEntry::*FField;
+    std::vector<int> FSlots; // entry numbers from 1; 0: free
+};
 
 struct Checker {
     QList<TProblem> problems;
@@ -123,23 +153,20 @@ struct Checker {
     }
 
     void checkKeys(const QList<tyEntry> &entries, const tyGlobal &global) {
-        QHash<QString, int> firstWithKey;
-        QHash<QString, int> firstWithDescription;
+        TFirstWithValue firstWithKey(entries, &tyEntry::SessManKey);
+        TFirstWithValue firstWithDescription(entries, &tyEntry::Description);
         qint64 largest = 0;
         bool anyNumber = false;
         for (int i = 0; i < entries.size(); ++i) {
             const tyEntry &e = entries[i];
             const int n = i + 1;
             if (!e.SessManKey.isEmpty() && e.SessManKey != u"-1") {
-                const int first = firstWithKey.value(e.SessManKey, 0);
-                if (first)
+                if (const int first = firstWithKey.FirstOrAdd(i))
                     add(n, QStringLiteral("SessManKey"), Severity::Error,
                         QStringLiteral("SessManKey %1 is also the key of Item%2: the Session Manager needs "
                                        "a key of its own for each entry")
                             .arg(e.SessManKey)
                             .arg(first));
-                else
-                    firstWithKey.insert(e.SessManKey, n);
                 qint32 key = 0;
                 if (TryStrToInt(e.SessManKey, key)) {
                     largest = anyNumber ? std::max<qint64>(largest, key) : key;
@@ -147,12 +174,9 @@ struct Checker {
                 }
             }
             if (!e.Description.isEmpty()) {
-                const int first = firstWithDescription.value(e.Description, 0);
-                if (first)
+                if (const int first = firstWithDescription.FirstOrAdd(i))
                     add(n, QStringLiteral("Description"), Severity::Warning,
                         QStringLiteral("The description is the same as that of Item%1").arg(first));
-                else
-                    firstWithDescription.insert(e.Description, n);
             }
         }
         const qint32 next = global.Configuration.SessManNewKey;

@@ -137,6 +137,25 @@ void addKeptKeys(TCodeMemoStrings &lines, const QList<tyKeptKey> &keys, int tabS
         addValue(lines, QString(k.Name + u'='), k.Value, tabSize, true);
 }
 
+// "ItemN=", made where it is written: a string a key for every entry would be another
+// 100,000 allocations on the largest files.
+struct TItemKey {
+    char16_t text[32] = {u'I', u't', u'e', u'm'};
+    QStringView operator()(qsizetype n) {
+        char16_t digits[24];
+        int len = 0;
+        do {
+            digits[len++] = char16_t(u'0' + n % 10);
+            n /= 10;
+        } while (n > 0);
+        qsizetype at = 4;
+        while (len > 0)
+            text[at++] = digits[--len];
+        text[at++] = u'=';
+        return QStringView(text, at);
+    }
+};
+
 // Closes the update bracket however the generation ends.
 struct UpdateBracket {
     TCodeMemoStrings &Lines;
@@ -234,7 +253,8 @@ void SapLogonDocument::BuildFileContent() {
     // Generated in one pass without yielding to the event loop, so nothing can change the
     // model half-way; the view hears of the result once, when the bracket closes.
     UpdateBracket bracket(FLines);
-    // The text it replaces (mostly the file just loaded) is about as large as the new one.
+    // The text it replaces (the file just loaded, or the last generation) is about as large as
+    // the new one; room beyond that would be a resident huge page that holds nothing.
     const qsizetype bytes = FLines.TextBytes();
     FLines.Clear();
     const qsizetype count = FEntries.size();
@@ -243,7 +263,7 @@ void SapLogonDocument::BuildFileContent() {
                       FOther.MSWinPosKeys.size() + 48;
     for (const tyKeptSection &kept : FOther.Sections)
         lines += kept.Keys.size() + 2;
-    FLines.Reserve(int(std::min<qsizetype>(lines, INT_MAX)), bytes + bytes / 16);
+    FLines.Reserve(int(std::min<qsizetype>(lines, INT_MAX)), bytes + 65536);
     const tyConfiguration &c = FGlobal.Configuration;
     FLines.Add(QStringLiteral("[Configuration]"));
     FLines.Add(QStringLiteral("SessManNewKey=") + QString::number(c.SessManNewKey));
@@ -269,17 +289,14 @@ void SapLogonDocument::BuildFileContent() {
     addKeptKeys(FLines, FOther.MSWinPosKeys, tab);
 
     const auto &sections = fieldSections();
-    QList<QString> keys;
-    keys.reserve(count);
-    for (qsizetype j = 0; j < count; ++j)
-        keys.append(QStringLiteral("Item") + QString::number(j + 1) + u'=');
+    TItemKey key;
     for (int f = 0; f < tyEntry::FieldCount; ++f) {
         for (qsizetype j = 0; j < count; ++j) {
             if (j == 0) {
                 FLines.Add(QString());
                 FLines.Add(u'[' + sections[f] + u']');
             }
-            addValue(FLines, keys[j], FEntries[j].field(f), tab);
+            addValue(FLines, key(j + 1), FEntries[j].field(f), tab);
         }
     }
     // The other entry sections have the same shape, without a line where an entry has no key.
@@ -289,7 +306,7 @@ void SapLogonDocument::BuildFileContent() {
         for (qsizetype j = 0; j < count; ++j) {
             const QList<std::optional<QString>> &other = FEntries[j].Other;
             if (s < other.size() && other[s])
-                addValue(FLines, keys[j], *other[s], tab, true);
+                addValue(FLines, key(j + 1), *other[s], tab, true);
         }
     }
     for (const tyKeptSection &kept : FOther.Sections) {
