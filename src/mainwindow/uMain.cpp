@@ -17,10 +17,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -28,6 +29,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QSplitter>
+#include <QStringListModel>
 #include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTimer>
@@ -83,8 +85,7 @@ QFont UiFont(const QString &face, int points, bool bold = false) {
     return font;
 }
 
-// Role of a list row holding the worst problem of its entry: 0 none, 1 warning, 2 error.
-constexpr int ProblemRole = Qt::UserRole + 1;
+constexpr int ProblemRole = TEntryListModel::ProblemRole;
 
 // Rows of the entry list are 14 pixels high so that long lists stay compact. Every row keeps a
 // slot for the problem mark, so that the texts (and the SID column) stay aligned.
@@ -289,7 +290,7 @@ QWidget *TfrmMain::CreateListPanel() {
         edtFilter->selectAll();
     });
 
-    lbxEntries = new QListWidget(pnlItems);
+    lbxEntries = new TEntryListBox(pnlItems);
     SetNameAndAccessible(lbxEntries, "lbxEntries", QStringLiteral("Entries"));
     lbxEntries->setFont(UiFont(QStringLiteral("Courier New"), 8));
     lbxEntries->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -488,6 +489,11 @@ QWidget *TfrmMain::CreateGlobalContent() {
     AddEdit(content, "ledtSapguiNTCmdOpts", QStringLiteral("SapguiNTCmd&Opts"), 237, FullWidth, 28);
     AddHeading(content, QStringLiteral("MSLast"), 16, 271);
     cbxMSLast = AddCombo(content, "cbxMSLast", QStringLiteral("MSL&ast"), 290, 145, 29, {});
+    // One name an entry: a list of strings the entries share costs a pointer a row, where items
+    // of the drop-down's own would cost an object each.
+    cbxMSLast->setModel(new QStringListModel(cbxMSLast));
+    if (auto *popup = qobject_cast<QListView *>(cbxMSLast->view()))
+        popup->setUniformItemSizes(true);
     AddHeading(content, QStringLiteral("MSWinPos"), 16, 319);
     AddEdit(content, "ledtNormX", QStringLiteral("Norm&X"), 345, FullWidth, 30);
     AddEdit(content, "ledtNormY", QStringLiteral("Norm&Y"), 372, FullWidth, 31);
@@ -771,8 +777,7 @@ void TfrmMain::SaveWithBackup() {
 // Views
 
 int TfrmMain::SelectedRow() const {
-    const QList<QListWidgetItem *> selected = lbxEntries->selectedItems();
-    return selected.isEmpty() ? -1 : lbxEntries->row(selected.first());
+    return lbxEntries->SelectedRow();
 }
 
 // The list holds one row per entry in model order; the filter only hides rows.
@@ -828,7 +833,7 @@ void TfrmMain::ApplyFilter() {
             lbxEntries->setCurrentRow(first);
             ShowEntry();
         } else {
-            lbxEntries->setCurrentItem(nullptr);
+            lbxEntries->setCurrentRow(-1);
             lbxEntries->clearSelection();
             ShowHelpText(); // no entry now, so none of its problems
         }
@@ -843,7 +848,6 @@ void TfrmMain::ClearFilter() {
 }
 
 void TfrmMain::RefreshEntryList() {
-    lbxEntries->clear();
     QStringList rows;
     rows.reserve(FEntries.size());
     if (!chkSID->isChecked()) {
@@ -856,7 +860,7 @@ void TfrmMain::RefreshEntryList() {
         for (const tyEntry &entry : FEntries)
             rows << entry.Description.leftJustified(width + 1, u' ') + QStringLiteral("| ") + entry.MSSysName;
     }
-    lbxEntries->addItems(rows);
+    lbxEntries->Rows().SetRows(std::move(rows));
     HideFilteredRows();
     if (const int first = FirstVisibleRow(); first >= 0) {
         lbxEntries->setCurrentRow(first);
@@ -930,8 +934,7 @@ void TfrmMain::RefreshMSLastList() {
     names.reserve(FEntries.size());
     for (const tyEntry &entry : FEntries)
         names << entry.MSSysName;
-    cbxMSLast->clear();
-    cbxMSLast->addItems(names);
+    qobject_cast<QStringListModel *>(cbxMSLast->model())->setStringList(names);
     SelectComboItem(cbxMSLast, shown);
 }
 
@@ -951,13 +954,14 @@ void TfrmMain::SelectRowAndShow(int entry) {
 
 void TfrmMain::RefreshProblems() {
     FProblems = CheckDocument(FDocument);
-    std::vector<int> level(FEntries.size(), 0);
-    std::vector<QStringList> lines(FEntries.size());
+    // Most entries have none: only those that do get a list of lines.
+    std::vector<quint8> level(size_t(FEntries.size()), 0);
+    QHash<int, QStringList> lines;
     for (const TProblem &p : FProblems) {
         if (p.Entry < 1 || p.Entry > FEntries.size())
             continue;
-        const int worst = p.Level == TProblem::Severity::Error ? 2 : 1;
-        level[p.Entry - 1] = std::max(level[p.Entry - 1], worst);
+        const quint8 worst = p.Level == TProblem::Severity::Error ? 2 : 1;
+        level[size_t(p.Entry - 1)] = std::max(level[size_t(p.Entry - 1)], worst);
         lines[p.Entry - 1] << ProblemLine(TProblem{0, p.Where, p.Level, p.Message});
     }
     // Only rows whose problems changed are touched: a commit must stay quick on long lists.
@@ -965,12 +969,7 @@ void TfrmMain::RefreshProblems() {
         const int entry = EntryOfRow(row);
         if (entry < 0)
             continue;
-        QListWidgetItem *item = lbxEntries->item(row);
-        const QString tip = lines[entry].join(u'\n');
-        if (item->data(ProblemRole).toInt() != level[entry] || item->toolTip() != tip) {
-            item->setData(ProblemRole, level[entry]);
-            item->setToolTip(tip);
-        }
+        lbxEntries->Rows().SetProblem(row, level[size_t(entry)], lines.value(entry).join(u'\n'));
     }
     ShowHelpText();
 }
@@ -1321,11 +1320,10 @@ void TfrmMain::bbMoveEntryClick(QWidget *sender) {
     if (row < 0 || step == 0 || target < 0 || target >= FEntries.size() || row >= FEntries.size())
         return;
     FEntries.swapItemsAt(row, target);
-    QListWidgetItem *a = lbxEntries->item(row);
-    QListWidgetItem *b = lbxEntries->item(target);
-    const QString text = a->text();
-    a->setText(b->text());
-    b->setText(text);
+    TEntryListModel &rows = lbxEntries->Rows();
+    const QString text = rows.Text(row);
+    rows.SetText(row, rows.Text(target));
+    rows.SetText(target, text);
     lbxEntries->setCurrentRow(target);
     UpdateButtons();
     BuildFileContent();

@@ -3,6 +3,7 @@
 #include "document/SapLogonDocument.h"
 #include "editor/CodeMemo.h"
 #include "highlight/MemoStyler.h"
+#include "mainwindow/EntryListBox.h"
 #include "platform/StrToInt.h"
 
 #include <QPointer>
@@ -17,7 +18,6 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
@@ -194,7 +194,7 @@ public:
     QSplitter *Splitter1 = nullptr;
     QWidget *pnlDetails = nullptr;
     QWidget *pnlHelp = nullptr;
-    QListWidget *lbxEntries = nullptr;
+    TEntryListBox *lbxEntries = nullptr;
     QPushButton *bbtUp = nullptr;
     QPushButton *bbtDown = nullptr;
     QPushButton *bbtAdd = nullptr;

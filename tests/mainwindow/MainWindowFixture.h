@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -122,10 +121,10 @@ inline void TypeInto(TfrmMain &w, const char *name, const QString &text) {
     QApplication::processEvents();
 }
 
-inline QStringList Rows(const QListWidget *list) {
+inline QStringList Rows(const TEntryListBox *list) {
     QStringList rows;
     for (int i = 0; i < list->count(); ++i)
-        rows << list->item(i)->text();
+        rows << list->Rows().Text(i);
     return rows;
 }
 

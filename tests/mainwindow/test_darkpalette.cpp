@@ -133,7 +133,7 @@ private Q_SLOTS:
         w->edtSapLogon->setFocus(Qt::TabFocusReason); // the list's focus mark would count as text
         Check(*w, w->edtSapLogon, TextArea(w->edtSapLogon), QStringLiteral("path"));
         for (int row : {0, 1}) // the selected row and another
-            Check(*w, w->lbxEntries->viewport(), w->lbxEntries->visualItemRect(w->lbxEntries->item(row)),
+            Check(*w, w->lbxEntries->viewport(), w->lbxEntries->RowRect(row),
                   QStringLiteral("row %1").arg(row));
     }
 

@@ -90,7 +90,7 @@ private Q_SLOTS:
         auto w = f.Window(f.Copy("three.ini"));
         QCOMPARE(Rows(w->lbxEntries), (QStringList{"PRD Production", "Development", "QAS"}));
         w->PageControl->setCurrentWidget(w->tshGlobalSettings);
-        const QRect rect = w->lbxEntries->visualItemRect(w->lbxEntries->item(2));
+        const QRect rect = w->lbxEntries->RowRect(2);
         QTest::mouseClick(w->lbxEntries->viewport(), Qt::LeftButton, {}, rect.center());
         QCOMPARE(Find<QLineEdit>(*w, "ledtDescription")->text(), QStringLiteral("QAS"));
         QCOMPARE(w->PageControl->currentWidget(), w->tshSystems);

@@ -41,7 +41,7 @@ private Q_SLOTS:
         QVERIFY(Lines(*w).contains(QStringLiteral("Item1=") + stored));
         QCOMPARE(w->Lines().Count(), 17 + 19 * 5);
         if (field == 0)
-            QCOMPARE(w->lbxEntries->item(0)->text(), stored);
+            QCOMPARE(w->lbxEntries->Rows().Text(0), stored);
     }
 
     void leavingWithoutTypingRegeneratesOnly() {
@@ -63,7 +63,7 @@ private Q_SLOTS:
         w->lbxEntriesClick();
         TypeInto(*w, "ledtDescription", "CCC");
         QCOMPARE(w->SelectedRow(), 2);
-        QCOMPARE(w->lbxEntries->item(2)->text(), QStringLiteral("CCC"));
+        QCOMPARE(w->lbxEntries->Rows().Text(2), QStringLiteral("CCC"));
         QVERIFY(w->bbtUp->isEnabled() && w->bbtDown->isEnabled());
     }
 
@@ -71,13 +71,13 @@ private Q_SLOTS:
         TWindowFixture f;
         auto w = f.Window(f.Copy("three.ini"));
         TypeInto(*w, "ledtMSSysName", "PR1");
-        QCOMPARE(w->lbxEntries->item(0)->text(), QStringLiteral("PRD Production"));
+        QCOMPARE(w->lbxEntries->Rows().Text(0), QStringLiteral("PRD Production"));
         QCOMPARE(w->cbxMSLast->itemText(0), QStringLiteral("PR1"));
         QTest::mouseClick(w->chkSID, Qt::LeftButton, {}, QPoint(5, w->chkSID->height() / 2));
         w->lbxEntries->setCurrentRow(1);
         w->lbxEntriesClick();
         TypeInto(*w, "ledtMSSysName", "DE2");
-        QCOMPARE(w->lbxEntries->item(1)->text(), QStringLiteral("Development    | DE2"));
+        QCOMPARE(w->lbxEntries->Rows().Text(1), QStringLiteral("Development    | DE2"));
         QCOMPARE(w->SelectedRow(), 1);
     }
 

@@ -8,17 +8,15 @@ class TestFilterAndCheck : public QObject {
 
     static void Click(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
 
-    static QStringList VisibleRows(const QListWidget *list) {
+    static QStringList VisibleRows(const TEntryListBox *list) {
         QStringList rows;
         for (int i = 0; i < list->count(); ++i)
             if (!list->isRowHidden(i))
-                rows << list->item(i)->text();
+                rows << list->Rows().Text(i);
         return rows;
     }
 
-    static int ProblemMark(const QListWidget *list, int row) {
-        return list->item(row)->data(Qt::UserRole + 1).toInt();
-    }
+    static int ProblemMark(const TEntryListBox *list, int row) { return list->Rows().Problem(row); }
 
 private Q_SLOTS:
     void filterKeepsRowsAndEntriesTogether_data() {
@@ -96,14 +94,14 @@ private Q_SLOTS:
         TWindowFixture f;
         auto w = f.Window(f.Copy("three.ini"));
         QCOMPARE(ProblemMark(w->lbxEntries, 0), 0);
-        QVERIFY(w->lbxEntries->item(0)->toolTip().isEmpty());
+        QVERIFY(w->lbxEntries->Rows().ToolTip(0).isEmpty());
         TypeInto(*w, "ledtDatabase", "123"); // entry 1 is a group entry: no system number needed
         QCOMPARE(ProblemMark(w->lbxEntries, 0), 0);
         w->lbxEntries->setCurrentRow(1);
         w->lbxEntriesClick();
         TypeInto(*w, "ledtDatabase", "123");
         QCOMPARE(ProblemMark(w->lbxEntries, 1), 2);
-        QCOMPARE(w->lbxEntries->item(1)->toolTip(),
+        QCOMPARE(w->lbxEntries->Rows().ToolTip(1),
                  QStringLiteral("Database: error: Database \"123\" is not a system number of two digits"));
         TypeInto(*w, "ledtDescription", "QAS"); // the same as the third: a warning on the later one
         QCOMPARE(ProblemMark(w->lbxEntries, 2), 1);
