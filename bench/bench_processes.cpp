@@ -5,13 +5,15 @@
 //   bench_processes [ENTRIES...]     default 10000 100000
 //   bench_processes --write-sample ENTRIES FILE   the sample file alone, for profilers
 //
-// Peak memory is the child's ru_maxrss in MiB, over the file's size in MiB.
+// Peak memory is the child's ru_maxrss in MiB, over the file's size in MiB, taken by a small
+// process meter between this bench and the child.
 // Times are the child's CPU time (user + system, best of several runs): the machine is shared, and
 // other processes' load would otherwise stretch every figure. Wall times are printed beside them.
 // The bench runs itself as the QSettings reader and as the window (--qsettings FILE, --window FILE,
 // --document FILE).
 #include "SampleFile.h"
 #include "mainwindow/uMain.h"
+#include "platform/LargeBuffers.h"
 
 #include <QApplication>
 #include <QDir>
@@ -46,8 +48,15 @@ double nowMs() {
     return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
 }
 
-// One child with standard output to /dev/null; its own resource usage from wait4.
-Run spawn(const std::vector<std::string> &args) {
+// One child with standard output to /dev/null, started by the process meter, which reports
+// the child's own CPU time and peak memory.
+Run spawn(const std::vector<std::string> &childArgs) {
+    static const std::string report =
+        QDir::temp()
+            .filePath(QStringLiteral("process_meter-%1.txt").arg(QCoreApplication::applicationPid()))
+            .toStdString();
+    std::vector<std::string> args{PROCESS_METER, report};
+    args.insert(args.end(), childArgs.begin(), childArgs.end());
     std::vector<char *> argv;
     for (const std::string &a : args)
         argv.push_back(const_cast<char *>(a.c_str()));
@@ -63,12 +72,18 @@ Run spawn(const std::vector<std::string> &args) {
         std::exit(1);
     }
     posix_spawn_file_actions_destroy(&actions);
-    rusage usage{};
-    wait4(pid, &r.status, 0, &usage);
+    waitpid(pid, &r.status, 0);
     r.wallMs = nowMs() - start;
-    r.cpuMs = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 +
-              double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
-    r.maxRssMb = double(usage.ru_maxrss) / 1024.0;
+    long long cpuUs = 0, maxRssKb = 0;
+    FILE *measured = std::fopen(report.c_str(), "r");
+    if (measured == nullptr || std::fscanf(measured, "%lld %lld", &cpuUs, &maxRssKb) != 2) {
+        std::fprintf(stderr, "no measurement of %s\n", childArgs[0].c_str());
+        std::exit(1);
+    }
+    std::fclose(measured);
+    std::remove(report.c_str());
+    r.cpuMs = double(cpuUs) / 1e3;
+    r.maxRssMb = double(maxRssKb) / 1024.0;
     return r;
 }
 
@@ -81,7 +96,7 @@ Run best(int runs, const std::vector<std::string> &args, const std::function<voi
             before();
         const Run r = spawn(args);
         if (!WIFEXITED(r.status) || WEXITSTATUS(r.status) != 0) {
-            std::fprintf(stderr, "%s failed (status %d)\n", args[1].c_str(), r.status);
+            std::fprintf(stderr, "%s %s failed (status %d)\n", args[0].c_str(), args[1].c_str(), r.status);
             std::exit(1);
         }
         b.cpuMs = std::min(b.cpuMs, r.cpuMs);
@@ -108,6 +123,7 @@ int printQSettingsReading(const QString &path) {
 
 // The window as the user sees it after opening the file from the command line.
 int openWindow(int argc, char **argv, const QString &path) {
+    PrepareAllocatorForLargeFiles(); // as the editor does
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     TfrmMain w;
@@ -120,6 +136,7 @@ int openWindow(int argc, char **argv, const QString &path) {
 
 // What the window's document holds with the file open, without any widget.
 int openDocument(const QString &path) {
+    PrepareAllocatorForLargeFiles();
     THeadlessCodeMemoView view;
     SapLogonDocument doc(view.Lines());
     doc.FSapLogon = path;
@@ -159,8 +176,7 @@ int main(int argc, char **argv) {
                                                                        : std::string(SAPLOGON_INI);
     QTemporaryDir dir;
 
-    // A child's peak memory counts the memory of the process it was started from, so the files are
-    // made by children too and this process stays small.
+    // The files are made by children, so that this process stays small.
     auto makeSample = [&](int entries, const QString &path) {
         best(1, {self, "--write-sample", std::to_string(entries), path.toStdString()});
         return QFileInfo(path).size();

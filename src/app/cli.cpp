@@ -6,6 +6,7 @@
 #include "editor/HeadlessCodeMemoView.h"
 #include "platform/AppError.h"
 #include "platform/FileOps.h"
+#include "platform/LargeBuffers.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -526,6 +527,7 @@ int run(QStringList args) {
 
 int main(int argc, char **argv) {
     IgnoreFileSizeSignal();
+    PrepareAllocatorForLargeFiles();
     QCoreApplication app(argc, argv);
     QStringList args = QCoreApplication::arguments();
     args.removeFirst();

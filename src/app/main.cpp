@@ -3,6 +3,7 @@
 #include "mainwindow/Application.h"
 #include "mainwindow/uMain.h"
 #include "platform/FileOps.h"
+#include "platform/LargeBuffers.h"
 #include "usage/uIncMatomo.h"
 
 #include <QIcon>
@@ -29,6 +30,7 @@ int main(int argc, char *argv[]) {
         return answer(early);
 
     IgnoreFileSizeSignal();
+    PrepareAllocatorForLargeFiles();
 
     TApplication app(argc, argv);
     // Only now are Qt's own options (-platform, -style ...) taken out of the arguments.

@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #if defined(__linux__)
+#include <malloc.h>
 #include <sys/mman.h>
 #endif
 
@@ -20,5 +21,11 @@ void AdviseLargeBuffer(const void *data, std::size_t bytes) {
 #else
     (void)data;
     (void)bytes;
+#endif
+}
+
+void PrepareAllocatorForLargeFiles() {
+#if defined(__GLIBC__)
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
 #endif
 }

@@ -11,3 +11,9 @@ void AdviseLargeBuffer(const void *data, std::size_t bytes);
 template <class Container> void AdviseLargeBuffer(const Container &c) {
     AdviseLargeBuffer(c.data(), std::size_t(c.capacity()) * sizeof(*c.data()));
 }
+
+// Called first thing by the programs. Buffers of a megabyte and more get mappings of their own,
+// which go back to the system when freed: the allocator's default raises that limit after the
+// first large free, and the buffers of the next generation then land in holes of the heap they
+// do not fit, each leaving its hole resident.
+void PrepareAllocatorForLargeFiles();
