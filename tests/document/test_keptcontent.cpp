@@ -100,10 +100,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("key");
         QTest::newRow("quoted") << QByteArray("[Own]\r\nKey=\"  spaced  \"\r\n") << "Own"
                                 << "Key";
-        QTest::newRow("blank before a NUL") << QByteArray("[Own]\r\nKey=inner \0rest\r\n", 24) << "Own"
+        QTest::newRow("blank before a NUL") << QByteArrayLiteral("[Own]\r\nKey=inner \0rest\r\n") << "Own"
                                             << "Key";
         QTest::newRow("entry section, blank before a NUL")
-            << QByteArray("[EntryKey]\r\nItem1=k \0x\r\n", 26) << "EntryKey"
+            << QByteArrayLiteral("[EntryKey]\r\nItem1=k \0x\r\n") << "EntryKey"
             << "Item1";
         QTest::newRow("global key, quotes inside")
             << QByteArray("[Configuration]\r\nMore='a' b 'c'\r\n") << "Configuration"
