@@ -6,6 +6,7 @@
 #include "document/SapLogonDocument.h"
 #include "editor/HeadlessCodeMemoView.h"
 #include "platform/Codepage.h"
+#include "platform/LargeBuffers.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -184,6 +185,7 @@ Figures measure(int entries, const QString &dir, int runs) {
 } // namespace
 
 int main(int argc, char **argv) {
+    PrepareAllocatorForLargeFiles(); // as the programs do
     QCoreApplication app(argc, argv);
     QTemporaryDir dir;
     const Figures small = measure(1000, dir.path(), 15);

@@ -3,6 +3,7 @@
 #include "document/SapLogonCheck.h"
 #include "editor/HeadlessCodeMemoView.h"
 #include "mainwindow/uMain.h"
+#include "platform/LargeBuffers.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -55,6 +56,7 @@ double Ms(const QElapsedTimer &t) {
 } // namespace
 
 int main(int argc, char *argv[]) {
+    PrepareAllocatorForLargeFiles(); // as the programs do
     QApplication app(argc, argv);
     QTemporaryDir dir;
     const QString path = dir.filePath("saplogon.ini");

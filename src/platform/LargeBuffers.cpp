@@ -26,6 +26,8 @@ void AdviseLargeBuffer(const void *data, std::size_t bytes) {
 
 void PrepareAllocatorForLargeFiles() {
 #if defined(__GLIBC__)
-    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    constexpr int ownMapping = 6 << 20;
+    mallopt(M_MMAP_THRESHOLD, ownMapping);
+    mallopt(M_TRIM_THRESHOLD, 2 * ownMapping);
 #endif
 }

@@ -12,8 +12,11 @@ template <class Container> void AdviseLargeBuffer(const Container &c) {
     AdviseLargeBuffer(c.data(), std::size_t(c.capacity()) * sizeof(*c.data()));
 }
 
-// Called first thing by the programs. Buffers of a megabyte and more get mappings of their own,
-// which go back to the system when freed: the allocator's default raises that limit after the
-// first large free, and the buffers of the next generation then land in holes of the heap they
-// do not fit, each leaving its hole resident.
+// Called first thing by the programs. Buffers of 6 MiB and more (the per-line lists of a file of
+// some 100,000 lines and up) get mappings of their own, which go back to the system when freed:
+// by default the allocator raises that limit after the first large free, and the next
+// generation's lists then land in holes of the heap they do not fit, each leaving its hole
+// resident. The heap keeps up to twice that much free memory, as the default does, so that
+// smaller buffers freed and asked for again on every edit are not handed back and faulted in
+// again each time.
 void PrepareAllocatorForLargeFiles();
