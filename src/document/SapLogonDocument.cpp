@@ -254,7 +254,7 @@ void SapLogonDocument::BuildFileContent() {
     // model half-way; the view hears of the result once, when the bracket closes.
     UpdateBracket bracket(FLines);
     // The text it replaces (the file just loaded, or the last generation) is about as large as
-    // the new one; room beyond that would be a resident huge page that holds nothing.
+    // the new one. Room of just that size takes the place the old text leaves in the heap.
     const qsizetype bytes = FLines.TextBytes();
     FLines.Clear();
     const qsizetype count = FEntries.size();
@@ -263,7 +263,7 @@ void SapLogonDocument::BuildFileContent() {
                       FOther.MSWinPosKeys.size() + 48;
     for (const tyKeptSection &kept : FOther.Sections)
         lines += kept.Keys.size() + 2;
-    FLines.Reserve(int(std::min<qsizetype>(lines, INT_MAX)), bytes + 65536);
+    FLines.Reserve(int(std::min<qsizetype>(lines, INT_MAX)), bytes);
     const tyConfiguration &c = FGlobal.Configuration;
     FLines.Add(QStringLiteral("[Configuration]"));
     FLines.Add(QStringLiteral("SessManNewKey=") + QString::number(c.SessManNewKey));

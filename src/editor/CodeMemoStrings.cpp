@@ -177,10 +177,28 @@ template <TTextEncoding E> bool EncodePart(char *&d, QStringView part) {
     return true;
 }
 
+// The bytes of part in UTF-8: a surrogate pair counts 3 + 1. A lone surrogate, which UTF-8 cannot
+// hold, makes EncodePart stop before it writes it.
+qsizetype Utf8Size(QStringView part) {
+    qsizetype bytes = 0;
+    for (const QChar c : part)
+        bytes += c.unicode() < 0x80                   ? 1
+                 : c.unicode() < 0x800                ? 2
+                 : QChar::isLowSurrogate(c.unicode()) ? 1
+                                                      : 3;
+    return bytes;
+}
+
 // Appends a + b to buf in codec; false, with buf as it was, where EncodePart refuses.
 bool AppendEncoded(QByteArray &buf, TTextEncoding codec, QStringView a, QStringView b) {
     const qsizetype old = buf.size();
-    const qsizetype most = (a.size() + b.size()) * 3;
+    // The most bytes a UTF-16 unit takes: one in the ANSI code page, two in UTF-16, three in UTF-8.
+    // Where that would not fit, UTF-8 is measured first: room reserved for a text of its exact
+    // size must not grow for its last lines.
+    const int unitBytes = codec == TTextEncoding::Ansi ? 1 : codec == TTextEncoding::Utf8 ? 3 : 2;
+    qsizetype most = (a.size() + b.size()) * unitBytes;
+    if (buf.capacity() < old + most && codec == TTextEncoding::Utf8)
+        most = Utf8Size(a) + Utf8Size(b);
     if (buf.capacity() < old + most) {
         buf.reserve(std::max(old + most, buf.capacity() + buf.capacity() / 2));
         AdviseLargeBuffer(buf);

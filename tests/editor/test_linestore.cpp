@@ -420,6 +420,36 @@ private Q_SLOTS:
         QCOMPARE(s.Text(), QStringLiteral("a\r\nb\r\n    c"));
     }
 
+    // A generation reserves room of the size of the text it replaces; lines whose encoding is
+    // longer than one byte a character must still take exactly that room, not more.
+    void textFillsRoomOfItsExactSize_data() {
+        QTest::addColumn<TTextEncoding>("encoding");
+        QTest::addColumn<QByteArray>("mark");
+        QTest::newRow("code page") << TTextEncoding::Ansi << QByteArray();
+        QTest::newRow("utf-8") << TTextEncoding::Utf8 << QByteArray("\xEF\xBB\xBF");
+    }
+
+    void textFillsRoomOfItsExactSize() {
+        QFETCH(TTextEncoding, encoding);
+        QFETCH(QByteArray, mark);
+        const QString value = encoding == TTextEncoding::Utf8
+                                  ? QStringLiteral("M\u00fcller \u20ac \u0144 \U0001D11E")
+                                  : QStringLiteral("M\u00fcller \u20ac");
+        const QByteArray text = "[Description]\r\nItem1=" +
+                                (encoding == TTextEncoding::Utf8 ? value.toUtf8() : EncodeAnsi(value));
+        TSpyView view;
+        TCodeMemoStrings &s = view.Lines();
+        s.LoadFromBytes(mark + "x");
+        QCOMPARE(s.Encoding(), encoding);
+        s.Clear();
+        s.Reserve(2, mark.size() + text.size());
+        s.Add("[Description]");
+        s.Add(QStringLiteral("Item1="), value);
+        QCOMPARE(LinesOf(s), (QStringList{"[Description]", "Item1=" + value}));
+        QCOMPARE(s.TextBytes(), mark.size() + text.size()); // both lines are slices of the room
+        QCOMPARE(s.EncodedText(), mark + text);
+    }
+
     // Generated lines go into one buffer in the file's encoding where they can, and into strings of
     // their own where they cannot; edits afterwards change single lines. Whatever the mix, the lines
     // read back as added and save as the plain encoding of their text.
