@@ -208,8 +208,8 @@ int main(int argc, char **argv) {
             QDir().mkpath(copyDir);
             QFile::copy(path, copy);
         });
-        const Run window = best(1, {self, "--window", file});
-        const Run document = best(1, {self, "--document", file});
+        const Run window = best(runs, {self, "--window", file});
+        const Run document = best(runs, {self, "--document", file});
 
         std::printf("\n%d entries, %.1f MB\n", entries, fileMb);
         std::printf("%-26s %9s %9s %13s %9s %9s %11s\n", "process", "CPU ms", "wall ms", "QSettings/it",
