@@ -488,19 +488,11 @@ FileFingerprint FingerprintOf(const QString &path) {
     }
     if (::fstat(fd, &st) == 0) {
         print = sizeAndTime(st);
-        if (S_ISREG(st.st_mode)) {
-            QByteArray bytes(qsizetype(st.st_size), Qt::Uninitialized);
-            qsizetype done = 0;
-            while (done < bytes.size()) {
-                const ssize_t n = ::read(fd, bytes.data() + done, size_t(bytes.size() - done));
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n <= 0)
-                    break;
-                done += n;
-            }
-            print.ContentHash = contentHash(QByteArrayView(bytes.constData(), done));
-            print.Size = done;
+        // Read as ReadRegularFile reads, so that the two agree on an unchanged file.
+        QByteArray bytes;
+        if (S_ISREG(st.st_mode) && readAll(fd, st.st_size, &bytes) == 0) {
+            print.ContentHash = contentHash(bytes);
+            print.Size = bytes.size();
         }
     }
     ::close(fd);
