@@ -15,7 +15,9 @@ QVariant TEntryListModel::data(const QModelIndex &index, int role) const {
     case Qt::EditRole:
         return FRows[row];
     case Qt::ToolTipRole:
-        return FToolTips.contains(row) ? QVariant(FToolTips.value(row)) : QVariant();
+        if (const auto tip = FToolTips.constFind(row); tip != FToolTips.cend())
+            return *tip;
+        return {};
     case ProblemRole:
         return int(FLevels[size_t(row)]);
     default:
